@@ -1,0 +1,90 @@
+// The one place that knows the operating system. The library is written against the Windows
+// names it was designed around; on Windows they are the real ones, elsewhere
+// platform_posix.cpp supplies them. Besides those names the layer offers a few helpers whose
+// Windows and POSIX forms differ in more than spelling (waiting on a socket, time-outs, sends).
+#pragma once
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <process.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <cstdint>
+
+typedef int SOCKET;
+typedef uint32_t DWORD;
+typedef unsigned short WORD;
+typedef unsigned long u_long;
+typedef int BOOL;
+typedef void* HWND;
+
+struct WSADATA {
+    WORD wVersion;
+    WORD wHighVersion;
+};
+
+// A recursive mutex: the thread that holds a critical section may enter it again.
+struct CRITICAL_SECTION {
+    pthread_mutex_t mutex;
+};
+
+#ifndef FIONBIO
+#define FIONBIO 0x5421
+#endif
+
+inline WORD MAKEWORD(int low, int high)
+{
+    return static_cast<WORD>((low & 0xff) | ((high & 0xff) << 8));
+}
+
+int WSAStartup(WORD version, WSADATA* data);
+int closesocket(SOCKET s);
+int ioctlsocket(SOCKET s, long command, u_long* argument);
+
+void InitializeCriticalSection(CRITICAL_SECTION* section);
+void EnterCriticalSection(CRITICAL_SECTION* section);
+void LeaveCriticalSection(CRITICAL_SECTION* section);
+void DeleteCriticalSection(CRITICAL_SECTION* section);
+
+// Milliseconds from a monotonic clock, cut to 32 bits: wraps after about 49.7 days.
+DWORD GetTickCount();
+void Sleep(DWORD milliseconds);
+void OutputDebugStringA(const char* text);
+
+// Starts a detached thread; -1 when it cannot be started.
+uintptr_t _beginthread(void (*start)(void*), unsigned stackSize, void* argument);
+#endif
+
+// Where a debug line goes: the debugger output, unless a test has taken the lines over.
+typedef void (*DebugOutputHook)(const char* text);
+void DebugOutput(const char* text);
+// Internal to the static core and never exported: lets tests capture debug lines exactly.
+void SetDebugOutputHook(DebugOutputHook hook);
+
+enum class SocketWait { Readable, Writable };
+
+// Creates a socket; 0 when none could be made. Never hands out handle 0, which means "no socket"
+// throughout the library.
+SOCKET OpenSocket(int family, int type, int protocol);
+// Takes one connection from a listening socket; 0 when there is none.
+SOCKET AcceptSocket(SOCKET listener);
+// Waits until the socket is readable or writable: 1 when it is, 0 on time-out, -1 on error.
+// Uses poll on POSIX, where select cannot take descriptors of 1024 and above.
+int WaitSocket(SOCKET s, SocketWait what, int timeoutMs);
+// One send; never raises SIGPIPE when the peer has gone.
+int SendSocket(SOCKET s, const char* data, int length);
+// SO_SNDTIMEO or SO_RCVTIMEO in milliseconds; 0 on success, -1 on failure.
+int SetSocketTimeout(SOCKET s, int option, unsigned milliseconds);
+// SO_LINGER switched on with the given time; 0 on success, -1 on failure.
+int SetSocketLinger(SOCKET s, unsigned short seconds);
+// Starts a connection to an IPv4 address (network order) and port (host order) on a
+// non-blocking socket: 0 when connected at once, 1 while in progress, -1 when it failed.
+// The broadcast address that inet_addr gives for a text it cannot read is refused unsent.
+int StartConnect(SOCKET s, unsigned long address, unsigned short port);
+// The socket's pending error (SO_ERROR); -1 when it cannot be read.
+int PendingSocketError(SOCKET s);
