@@ -1,0 +1,45 @@
+#pragma once
+
+#include "api/PortPool.h"
+#include "api/RingQueue.h"
+#include "platform/CriticalSection.h"
+
+class CVaroPlayer;
+
+// Hands out player ids, maps an id to its player and owns the two client-port pools. One
+// instance lives for the whole time the library is loaded.
+class CPlayerRegistry {
+public:
+    static const int kMaxPlayers = 100;
+    static const unsigned short kFirstClientPort = 10000;
+
+    static CPlayerRegistry* GetInstance();
+
+    // Before Init there are no ids: CreatePlayer fails.
+    int Init(int maxPlayers, unsigned short firstPort);
+
+    // A new player bound to the next free id, or null when all ids are in use.
+    CVaroPlayer* CreatePlayer();
+    // The player of that id, or null when it has none.
+    CVaroPlayer* FindPlayer(int id);
+    // Frees the player and queues its id behind those freed before. 0, or -1 for null.
+    int DestroyPlayer(CVaroPlayer* player);
+
+    unsigned short AcquireUdpPort();
+    unsigned short AcquireTcpPort();
+    int ReleaseUdpPort(unsigned short port);
+    int ReleaseTcpPort(unsigned short port);
+
+private:
+    int AllocateId();
+    void ReleaseId(int id);
+
+    int inUseCount = 0;
+    int maxPlayers = 0;
+    // Indexed by id; null for an id never used or whose player was destroyed.
+    CVaroPlayer* players[kMaxPlayers] = {};
+    CRingQueue<int, kMaxPlayers> freeIds;
+    CPortPool udpPorts;
+    CPortPool tcpPorts;
+    CCriticalSection lock;
+};

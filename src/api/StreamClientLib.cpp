@@ -1,0 +1,28 @@
+#include "api/StreamClientLib.h"
+
+#include "api/PlayerRegistry.h"
+#include "platform/LockGuard.h"
+
+namespace {
+CStreamClientLib library;
+} // namespace
+
+CStreamClientLib& CStreamClientLib::Instance()
+{
+    return library;
+}
+
+int CStreamClientLib::Init()
+{
+    CLockGuard guard(initLock);
+    if (IsInitialised())
+        return 0;
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+        DebugOutput("zrk--------client InitStreamClientLib failed 1\n");
+        return -1;
+    }
+    CPlayerRegistry::GetInstance()->Init(CPlayerRegistry::kMaxPlayers, CPlayerRegistry::kFirstClientPort);
+    initialised.store(true, std::memory_order_release);
+    return 0;
+}

@@ -1,0 +1,122 @@
+#include "api/PlayerRegistry.h"
+#include "api/PortPool.h"
+#include "player/VaroPlayer.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::vector<unsigned short> Drain(CPortPool& pool)
+{
+    std::vector<unsigned short> ports;
+    for (unsigned short port = pool.Acquire(); port != 0; port = pool.Acquire())
+        ports.push_back(port);
+    return ports;
+}
+
+} // namespace
+
+TEST(PortPool, HandsOutEvenPortsInOrderThenZero)
+{
+    CPortPool pool;
+    EXPECT_EQ(0, pool.Acquire()) << "an uninitialised pool is empty";
+    pool.Init(10000, 10200);
+    std::vector<unsigned short> ports = Drain(pool);
+    ASSERT_EQ(100u, ports.size());
+    EXPECT_EQ(10000, ports.front());
+    EXPECT_EQ(10002, ports[1]);
+    EXPECT_EQ(10198, ports.back());
+    EXPECT_EQ(0, pool.Acquire());
+}
+
+TEST(PortPool, ReleasedPortsComeBackFirstInFirstOut)
+{
+    CPortPool pool;
+    pool.Init(10000, 10006);
+    unsigned short first = pool.Acquire();
+    unsigned short second = pool.Acquire();
+    pool.Release(second);
+    pool.Release(first);
+    pool.Release(0); // what an empty pool gave out: not a port
+    EXPECT_EQ((std::vector<unsigned short>{10004, 10002, 10000}), Drain(pool));
+}
+
+TEST(PortPool, RangeReachingThePortLimitEnds)
+{
+    CPortPool pool;
+    pool.Init(65530, 65535);
+    EXPECT_EQ((std::vector<unsigned short>{65530, 65532, 65534}), Drain(pool));
+}
+
+TEST(PlayerRegistry, IdsComeOutInOrderAndAreReusedFirstInFirstOut)
+{
+    CPlayerRegistry registry;
+    EXPECT_EQ(nullptr, registry.CreatePlayer()) << "no ids before Init";
+    registry.Init(100, 10000);
+    std::vector<CVaroPlayer*> players;
+    for (int id = 0; id < 100; ++id) {
+        players.push_back(registry.CreatePlayer());
+        ASSERT_NE(nullptr, players.back());
+        EXPECT_EQ(id, players.back()->GetId());
+    }
+    EXPECT_EQ(nullptr, registry.CreatePlayer());
+
+    EXPECT_EQ(0, registry.DestroyPlayer(players[5]));
+    EXPECT_EQ(0, registry.DestroyPlayer(players[2]));
+    EXPECT_EQ(nullptr, registry.FindPlayer(5));
+    EXPECT_EQ(players[7], registry.FindPlayer(7));
+    EXPECT_EQ(-1, registry.DestroyPlayer(nullptr));
+
+    CVaroPlayer* again5 = registry.CreatePlayer();
+    CVaroPlayer* again2 = registry.CreatePlayer();
+    ASSERT_TRUE(again5 && again2);
+    EXPECT_EQ(5, again5->GetId());
+    EXPECT_EQ(2, again2->GetId());
+    EXPECT_EQ(again2, registry.FindPlayer(2));
+    EXPECT_EQ(nullptr, registry.CreatePlayer());
+
+    for (int id = 0; id < 100; ++id)
+        registry.DestroyPlayer(registry.FindPlayer(id));
+    EXPECT_EQ(nullptr, registry.FindPlayer(0));
+    EXPECT_EQ(nullptr, registry.FindPlayer(-1));
+    EXPECT_EQ(nullptr, registry.FindPlayer(100));
+}
+
+TEST(PlayerRegistry, UdpAndTcpPoolsAreIndependent)
+{
+    CPlayerRegistry registry;
+    registry.Init(100, 10000);
+    EXPECT_EQ(10000, registry.AcquireUdpPort());
+    EXPECT_EQ(10002, registry.AcquireUdpPort());
+    EXPECT_EQ(10000, registry.AcquireTcpPort());
+    registry.ReleaseUdpPort(10000);
+    EXPECT_EQ(10002, registry.AcquireTcpPort());
+}
+
+TEST(PlayerRegistry, ConcurrentCreationsGetDistinctIds)
+{
+    CPlayerRegistry registry;
+    registry.Init(100, 10000);
+    std::vector<std::vector<CVaroPlayer*>> created(4);
+    std::vector<std::thread> threads;
+    for (auto& mine : created) {
+        threads.emplace_back([&registry, &mine] {
+            for (CVaroPlayer* p = registry.CreatePlayer(); p; p = registry.CreatePlayer())
+                mine.push_back(p);
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    std::set<int> ids;
+    for (auto& mine : created) {
+        for (CVaroPlayer* p : mine) {
+            ids.insert(p->GetId());
+            EXPECT_EQ(p, registry.FindPlayer(p->GetId()));
+            registry.DestroyPlayer(p);
+        }
+    }
+    EXPECT_EQ(100u, ids.size());
+}
