@@ -86,6 +86,13 @@ std::vector<std::string> CFakeLumodec::Calls()
     return s.calls;
 }
 
+void CFakeLumodec::ClearCalls()
+{
+    State& s = Fake();
+    std::lock_guard<std::mutex> guard(s.mutex);
+    s.calls.clear();
+}
+
 std::vector<std::string> CFakeLumodec::CallsOf(const std::string& function)
 {
     std::vector<std::string> all = Calls();

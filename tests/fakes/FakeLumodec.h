@@ -12,6 +12,8 @@ public:
     // Forgets calls, refusals, ports, callbacks and the played time.
     static void Reset();
     static std::vector<std::string> Calls();
+    // Forgets the calls logged so far, nothing else.
+    static void ClearCalls();
     // Calls whose log line starts with the given function name.
     static std::vector<std::string> CallsOf(const std::string& function);
     static void Refuse(const std::string& function, bool refuse = true);

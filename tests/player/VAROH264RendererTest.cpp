@@ -1,0 +1,235 @@
+#include "fakes/DebugCapture.h"
+#include "fakes/FakeLumodec.h"
+#include "player/VAROH264Renderer.h"
+
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+HWND Window(uintptr_t value)
+{
+    return reinterpret_cast<HWND>(value);
+}
+
+const unsigned char kHeader[40] = {'L', 'U', 'M', 'O', 1};
+
+class Renderer : public ::testing::Test {
+protected:
+    void SetUp() override { CFakeLumodec::Reset(); }
+
+    // Initialised with window 0x50 and a decoder stream open on port 0.
+    void MakeReady()
+    {
+        ASSERT_EQ(0, renderer.Init(1, Window(0x50), false));
+        ASSERT_EQ(0, renderer.OpenStream(kHeader, sizeof kHeader));
+        CFakeLumodec::ClearCalls();
+    }
+
+    CVAROH264Renderer renderer;
+};
+
+} // namespace
+
+TEST_F(Renderer, OpensTheDecoderStreamFromTheHeader)
+{
+    const struct {
+        bool fileMode;
+        Calls calls;
+    } cases[] = {
+        {false, {"Lumo_GetPort()", "Lumo_SetStreamOpenMode(0,0)", "Lumo_OpenStream(0,40,1310720)"}},
+        {true, {"Lumo_CloseStream(0)", "Lumo_FreePort(0)", "Lumo_GetPort()", "Lumo_SetStreamOpenMode(0,1)",
+                "Lumo_OpenStream(0,40,1310720)"}},
+    };
+    for (const auto& c : cases) {
+        CFakeLumodec::ClearCalls();
+        ASSERT_EQ(0, renderer.Init(105, Window(0x50), c.fileMode));
+        EXPECT_EQ(0, renderer.OpenStream(kHeader, sizeof kHeader));
+        EXPECT_EQ(c.calls, CFakeLumodec::Calls());
+        EXPECT_EQ(0, renderer.GetPort());
+    }
+}
+
+TEST_F(Renderer, RefusesToOpenWithoutInitOrWithAnOversizedHeader)
+{
+    unsigned char big[41] = {};
+    EXPECT_EQ(-1, renderer.OpenStream(kHeader, sizeof kHeader)) << "before Init";
+    EXPECT_EQ(-1, renderer.Init(-1, Window(0x50), false));
+    EXPECT_EQ(-1, renderer.OpenStream(kHeader, sizeof kHeader)) << "Init(-1) changed nothing";
+    ASSERT_EQ(0, renderer.Init(0, Window(0x50), false));
+    EXPECT_EQ(-1, renderer.OpenStream(big, sizeof big));
+    EXPECT_EQ(-1, renderer.OpenStream(kHeader, -1));
+    EXPECT_TRUE(CFakeLumodec::Calls().empty());
+
+    CFakeLumodec::Refuse("Lumo_OpenStream");
+    EXPECT_EQ(-1, renderer.OpenStream(kHeader, sizeof kHeader));
+    EXPECT_EQ(0, renderer.GetPort()) << "a refused open keeps its port";
+    CFakeLumodec::ClearCalls();
+    renderer.Close();
+    EXPECT_EQ((Calls{"Lumo_CloseStream(0)", "Lumo_FreePort(0)"}), CFakeLumodec::Calls());
+    EXPECT_EQ(-1, renderer.GetPort());
+}
+
+TEST_F(Renderer, PlayStateDecidesWhatReachesTheLibrary)
+{
+    MakeReady();
+    unsigned time = 77;
+    CFakeLumodec::SetPlayedTime(1000);
+    const struct {
+        const char* step;
+        std::function<int()> call;
+        int result;
+        Calls calls;
+    } steps[] = {
+        {"pause while stopped", [&] { return renderer.Pause(); }, -1, {}},
+        {"time while stopped", [&] { return renderer.GetPlayedTime(&time); }, 0, {}},
+        {"volume while stopped", [&] { return renderer.SetVolume(5); }, 0, {}},
+        {"play", [&] { return renderer.Play(); }, 0, {"Lumo_ResetSourceBuffer(0)", "Lumo_Play(0,80)"}},
+        {"play again", [&] { return renderer.Play(); }, 0, {}},
+        {"faster", [&] { return renderer.SetRate(+1); }, 0, {"Lumo_Fast(0)"}},
+        {"no step", [&] { return renderer.SetRate(0); }, 0, {}},
+        {"slower", [&] { return renderer.SetRate(-2); }, 0, {"Lumo_Slow(0)"}},
+        {"time while playing", [&] { return renderer.GetPlayedTime(&time); }, 0, {"Lumo_GetPlayedTimeEx(0)"}},
+        {"pause", [&] { return renderer.Pause(); }, 0, {"Lumo_Pause(0,1)"}},
+        {"rate while paused", [&] { return renderer.SetRate(1); }, 0, {}},
+        {"volume while paused", [&] { return renderer.SetVolume(5); }, 0, {"Lumo_SetVolume(0,5)"}},
+        {"resume", [&] { return renderer.Play(); }, 0, {"Lumo_Pause(0,0)"}},
+        {"stop", [&] { return renderer.Stop(); }, 0, {"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)"}},
+        {"stop again", [&] { return renderer.Stop(); }, -1, {}},
+        {"seek", [&] { return renderer.ResetSourceBuffer(); }, 0, {"Lumo_ResetSourceBuffer(0)"}},
+    };
+    for (const auto& s : steps) {
+        CFakeLumodec::ClearCalls();
+        EXPECT_EQ(s.result, s.call()) << s.step;
+        EXPECT_EQ(s.calls, CFakeLumodec::Calls()) << s.step;
+    }
+    EXPECT_EQ(1000u, time) << "written only while playing";
+}
+
+TEST_F(Renderer, RefusalsOfTheLibraryLeaveThePlayStateAlone)
+{
+    MakeReady();
+    CFakeLumodec::Refuse("Lumo_Play");
+    EXPECT_EQ(-1, renderer.Play());
+    EXPECT_EQ(-1, renderer.Pause()) << "still stopped";
+    CFakeLumodec::Refuse("Lumo_Play", false);
+    ASSERT_EQ(0, renderer.Play());
+    CFakeLumodec::Refuse("Lumo_Stop");
+    EXPECT_EQ(-1, renderer.Stop());
+    EXPECT_EQ(0, renderer.Pause()) << "still playing";
+}
+
+TEST_F(Renderer, InputIsOfferedFourTimesThenDropped)
+{
+    MakeReady();
+    const unsigned char block[100] = {};
+    EXPECT_EQ(0, renderer.InputData(block, sizeof block));
+    EXPECT_EQ(Calls{"Lumo_InputData(0,100)"}, CFakeLumodec::Calls());
+
+    CFakeLumodec::ClearCalls();
+    CFakeLumodec::Refuse("Lumo_InputData");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(0, renderer.InputData(block, sizeof block));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
+    EXPECT_EQ(Calls(4, "Lumo_InputData(0,100)"), CFakeLumodec::Calls());
+}
+
+TEST_F(Renderer, SoundModeDecidesHowSoundCloses)
+{
+    MakeReady();
+    const struct {
+        std::function<int()> call;
+        Calls calls;
+    } steps[] = {
+        {[&] { return renderer.CloseSound(); }, {}},
+        {[&] { return renderer.OpenSound(true); }, {"Lumo_PlaySound(0)"}},
+        {[&] { return renderer.CloseSound(); }, {"Lumo_StopSound()"}},
+        {[&] { return renderer.OpenSound(false); }, {"Lumo_PlaySoundShare(0)"}},
+        {[&] { return renderer.CloseSound(); }, {"Lumo_StopSoundShare(0)"}},
+        {[&] { return renderer.CloseSound(); }, {}},
+    };
+    for (const auto& s : steps) {
+        CFakeLumodec::ClearCalls();
+        EXPECT_EQ(0, s.call());
+        EXPECT_EQ(s.calls, CFakeLumodec::Calls());
+    }
+}
+
+TEST_F(Renderer, NothingButBFramesAndCloseWorksBeforeAPortIsHeld)
+{
+    const std::function<int()> needPort[] = {
+        [&] { return renderer.Play(); },          [&] { return renderer.Pause(); },
+        [&] { return renderer.Stop(); },          [&] { return renderer.SetRate(1); },
+        [&] { return renderer.SetVolume(1); },    [&] { return renderer.RefreshPlay(); },
+        [&] { return renderer.OpenSound(true); }, [&] { return renderer.CloseSound(); },
+        [&] { return renderer.SetDDrawDevice(1); }, [&] { return renderer.InitDDrawDevice(); },
+        [&] { return renderer.ResetSourceBuffer(); },
+        [&] { return renderer.InputData(kHeader, 4); },
+        [&] { return renderer.RegisterDrawFun(nullptr, nullptr); },
+    };
+    EXPECT_EQ(-1, renderer.ThrowBFrameNum(2)) << "no slot before Init";
+    ASSERT_EQ(0, renderer.Init(0, Window(0x50), false));
+    for (const auto& call : needPort)
+        EXPECT_EQ(-1, call());
+    renderer.ReleaseDDrawDevice();
+    EXPECT_EQ(0, renderer.ThrowBFrameNum(2));
+    EXPECT_TRUE(CFakeLumodec::Calls().empty());
+}
+
+TEST_F(Renderer, ResetWndHandleReopensOnTheNewWindow)
+{
+    MakeReady();
+    ASSERT_EQ(0, renderer.Play());
+    CFakeLumodec::ClearCalls();
+    EXPECT_EQ(0, renderer.ResetWndHandle(Window(0x50), 1, kHeader, 40, false));
+    EXPECT_TRUE(CFakeLumodec::Calls().empty()) << "same window: nothing to do";
+
+    EXPECT_EQ(0, renderer.ResetWndHandle(Window(0x60), 1, kHeader, 40, true));
+    EXPECT_EQ((Calls{"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)", "Lumo_CloseStream(0)", "Lumo_FreePort(0)",
+                     "Lumo_GetPort()", "Lumo_SetStreamOpenMode(0,1)", "Lumo_OpenStream(0,40,1310720)",
+                     "Lumo_ResetSourceBuffer(0)", "Lumo_Play(0,96)"}),
+              CFakeLumodec::Calls());
+
+    CFakeLumodec::ClearCalls();
+    EXPECT_EQ(0, renderer.ResetWndHandle(nullptr, 1, kHeader, 40, true));
+    EXPECT_EQ((Calls{"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)", "Lumo_CloseStream(0)", "Lumo_FreePort(0)"}),
+              CFakeLumodec::Calls());
+    EXPECT_EQ(-1, renderer.GetPort()) << "a null window ends the display";
+}
+
+TEST_F(Renderer, ResetWndHandleFailuresCloseTheAdapterAndSaySo)
+{
+    const struct {
+        const char* refused;
+        int id;
+        const char* line;
+    } cases[] = {
+        {nullptr, -1, "zrk--------client CVAROH264Renderer ResetWndHandle failed 1\n"},
+        {"Lumo_GetPort", 1, "zrk--------client CVAROH264Renderer ResetWndHandle failed 2\n"},
+        {"Lumo_Play", 1, "zrk--------client CVAROH264Renderer ResetWndHandle failed 3\n"},
+    };
+    for (const auto& c : cases) {
+        CFakeLumodec::Reset();
+        CVAROH264Renderer fresh;
+        if (c.refused)
+            CFakeLumodec::Refuse(c.refused);
+        CDebugCapture capture;
+        EXPECT_EQ(-1, fresh.ResetWndHandle(Window(0x60), c.id, kHeader, 40, false));
+        EXPECT_EQ(std::vector<std::string>{c.line}, capture.Lines());
+        EXPECT_EQ(-1, fresh.GetPort()) << c.line;
+    }
+}
+
+TEST_F(Renderer, DestructionFreesThePort)
+{
+    {
+        CVAROH264Renderer scoped;
+        scoped.Init(0, Window(0x50), false);
+        scoped.OpenStream(kHeader, sizeof kHeader);
+        CFakeLumodec::ClearCalls();
+    }
+    EXPECT_EQ((Calls{"Lumo_CloseStream(0)", "Lumo_FreePort(0)"}), CFakeLumodec::Calls());
+}
