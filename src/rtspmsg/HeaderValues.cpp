@@ -14,7 +14,6 @@ namespace {
 
 const char kUrlKey[] = "url=";
 const int kUrlKeyLength = sizeof kUrlKey - 1;
-const int kOpen = -1;
 
 // The keyword begins with the token: "s" and the empty token both read as "smpte".
 bool IsPrefixOf(const RtspToken& token, const char* keyword)
@@ -26,7 +25,7 @@ bool IsPrefixOf(const RtspToken& token, const char* keyword)
 int TimeMilliseconds(int unit, const RtspToken& token)
 {
     if (token.length <= 0)
-        return kOpen;
+        return CRtspRangeValue::kOpen;
     if (unit == CRtspRangeValue::kSmpte)
         return CSmpteTime(token.text, token.length).GetMilliseconds();
     return CNptTime(token.text, token.length).GetMilliseconds();

@@ -4,7 +4,7 @@
 
 CRtspHeaderValue::CRtspHeaderValue(const char* text)
 {
-    AddParam(text);
+    AddParam(text != nullptr ? text : "");
 }
 
 void CRtspHeaderValue::Append(std::string& out)

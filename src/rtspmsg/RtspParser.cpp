@@ -19,7 +19,6 @@ const int kVersionPrefixLength = sizeof kVersionPrefix - 1;
 // A version part is read from an 8-byte scratch text: at most 7 characters. A longer part is cut
 // to its first 7, which holds every version number a server could mean.
 const int kVersionPartSize = 8;
-const unsigned char kLineFeed = 10;
 
 // Headers whose value text is kept whole: URIs and credentials hold ":", ";", "," and "=".
 const char* const kUnsplitHeaders[] = {
@@ -50,7 +49,7 @@ int ReadVersionPart(const char* begin, const char* end)
 
 bool EndsValueText(const RtspToken& token)
 {
-    return token.end == kLineFeed || token.end == kEndMarker;
+    return token.end == kLineEnd || token.end == kEndMarker;
 }
 
 } // namespace
@@ -111,7 +110,7 @@ int CRtspParser::SplitLines(const char* buffer, int length)
     bool previousEndedLine = false;
     for (;;) {
         RtspToken line = tokenizer.NextToken("\n");
-        bool endedLine = line.end == kLineFeed;
+        bool endedLine = line.end == kLineEnd;
         if (endedLine && line.length == 0 && previousEndedLine)
             return skipped + input.position;
         lines.push_back(line);

@@ -5,8 +5,6 @@
 
 namespace {
 
-const int kOpen = -1;
-
 std::string TimeText(int unit, int milliseconds)
 {
     if (unit == CRtspRangeValue::kSmpte)

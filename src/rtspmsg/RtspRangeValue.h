@@ -10,6 +10,8 @@ class CRtspRangeValue : public CRtspHeaderValue {
 public:
     static const int kSmpte = 0;
     static const int kNpt = 2;
+    // A start or end that is not given.
+    static const int kOpen = -1;
 
     CRtspRangeValue(int start, int end, int unit);
 

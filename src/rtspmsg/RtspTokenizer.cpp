@@ -4,7 +4,7 @@
 
 namespace {
 
-const unsigned char kLineFeed = 10;
+const unsigned char kLineFeed = kLineEnd;
 const unsigned char kCarriageReturn = 13;
 const unsigned char kQuote = '"';
 const unsigned char kBackslash = '\\';
@@ -17,6 +17,12 @@ bool IsBlank(unsigned char c)
 bool IsLineBreak(unsigned char c)
 {
     return c == kCarriageReturn || c == kLineFeed;
+}
+
+// CR LF and LF CR are both one line end.
+unsigned char LineBreakPartner(unsigned char lineBreak)
+{
+    return lineBreak == kCarriageReturn ? kLineFeed : kCarriageReturn;
 }
 
 bool IsWordStop(unsigned char c)
@@ -108,9 +114,8 @@ RtspToken CRtspTokenizer::NextToken(const char* delimiters)
 // folds, except that an empty value does not continue on a folded line after a pair.
 bool CRtspTokenizer::ContinuesOnFoldedLine(unsigned char lineBreak, bool counted)
 {
-    unsigned char partner = lineBreak == kCarriageReturn ? kLineFeed : kCarriageReturn;
     unsigned char c = input.GetChar();
-    if (c == partner) {
+    if (c == LineBreakPartner(lineBreak)) {
         c = input.GetChar();
         if (IsBlank(c) && !counted) {
             input.PutBack();
@@ -137,7 +142,7 @@ RtspToken CRtspTokenizer::NextDelimited(const char* delimiters)
             return span.Make(c);
         if (IsLineBreak(c)) {
             if (!ContinuesOnFoldedLine(c, !span.Empty()))
-                return span.Make(kLineFeed);
+                return span.Make(kLineEnd);
         } else {
             span.Add(input.text + input.position - 1);
         }
@@ -154,12 +159,10 @@ RtspToken CRtspTokenizer::NextWord()
     if (c == kEndMarker)
         return RtspToken{nullptr, 0, kEndMarker};
     if (IsLineBreak(c)) {
-        // A CR LF or LF CR pair is one line end.
-        unsigned char partner = c == kCarriageReturn ? kLineFeed : kCarriageReturn;
         unsigned char next = input.GetChar();
-        if (next != partner)
+        if (next != LineBreakPartner(c))
             input.PutBackUnlessEnd(next);
-        return RtspToken{nullptr, 0, kLineFeed};
+        return RtspToken{nullptr, 0, kLineEnd};
     }
     bool quoted = c == kQuote;
     if (quoted) {

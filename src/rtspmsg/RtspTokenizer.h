@@ -4,6 +4,8 @@
 
 // Returned at the end of the input; a byte 255 in the text ends the input as well.
 const unsigned char kEndMarker = 255;
+// The end of a token that a line end stopped, whether CR, LF or a pair of them.
+const unsigned char kLineEnd = 10;
 
 // The text being read. It need not end with a NUL; the tokenizer never reads past length.
 struct RtspInput {
