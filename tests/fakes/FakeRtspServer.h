@@ -1,0 +1,90 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// How the fake server answers one request.
+struct FakeReply {
+    // Written in order, delayMs apart (and delayMs before the first); none: never answered.
+    std::vector<std::string> pieces;
+    int delayMs = 0;
+    // Closes the control connection after writing.
+    bool close = false;
+
+    static FakeReply Text(const std::string& text) { return FakeReply{{text}, 0, false}; }
+    static FakeReply Silence() { return FakeReply{{}, 0, false}; }
+};
+
+// "RTSP/1.0 <status>\r\nCSeq: <cseq>\r\n<header lines>" plus Content-Length and the body when
+// there is one, ended by the blank line.
+std::string ReplyText(const std::string& status, int cseq, const std::vector<std::string>& headers,
+                      const std::string& body = "");
+// The CSeq a request carries, 0 when none.
+int RequestCSeq(const std::string& request);
+
+// A scripted RTSP server on 127.0.0.1 for the library's tests. It records every request byte
+// for byte, answers from a script or a responder function, and sends media to the client.
+// Keep-alive requests (ANNOUNCE) are recorded apart and answered by their own rule, so that
+// cases stay deterministic whenever a keep-alive interleaves.
+class CFakeRtspServer {
+public:
+    using Responder = std::function<FakeReply(const std::string& request, int connection)>;
+
+    CFakeRtspServer();
+    ~CFakeRtspServer();
+    CFakeRtspServer(const CFakeRtspServer&) = delete;
+    CFakeRtspServer& operator=(const CFakeRtspServer&) = delete;
+
+    unsigned short Port() const { return port; }
+    std::string Url(const std::string& path) const;
+
+    // Answers requests in arrival order from the script; once it is used up, with 200 OK.
+    void Script(const std::vector<FakeReply>& replies);
+    void SetResponder(Responder responder);
+    // Keep-alives are answered 200 OK unless told otherwise.
+    void SetKeepAliveReply(const FakeReply& reply);
+
+    std::vector<std::string> Requests();
+    std::vector<std::string> KeepAlives();
+    // Waits until at least count requests (keep-alives apart) have arrived.
+    bool WaitForRequests(size_t count, int timeoutMs);
+    bool WaitForKeepAlives(size_t count, int timeoutMs);
+    int Connections();
+    // Closes every control connection from the server's side.
+    void CloseConnections();
+
+private:
+    struct Connection {
+        SOCKET socket;
+        std::string pending;
+        int index;
+    };
+
+    void Run();
+    void Accept();
+    bool Serve(Connection& connection);
+    bool Answer(Connection& connection, const std::string& request);
+    FakeReply ReplyTo(const std::string& request, int connection);
+
+    SOCKET listener = 0;
+    unsigned short port = 0;
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<std::string> requests;
+    std::vector<std::string> keepAlives;
+    std::deque<FakeReply> script;
+    Responder responder;
+    FakeReply keepAliveReply;
+    bool keepAliveScripted = false;
+    std::vector<Connection> connections;
+    bool closeAll = false;
+    bool stopping = false;
+    std::thread thread;
+};
