@@ -36,12 +36,6 @@ int CLoopbackSocket::SendTo(int toPort, const std::string& data) const
     return static_cast<int>(sendto(handle, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to));
 }
 
-bool CLoopbackSocket::ConnectTo(int toPort) const
-{
-    sockaddr_in to = LoopbackPort(toPort);
-    return connect(handle, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-}
-
 void CLoopbackSocket::Listen(int backlog) const
 {
     listen(handle, backlog);

@@ -23,8 +23,6 @@ public:
     int Port() const { return port; }
     // Sends one datagram to the loopback port; the bytes sent, or -1.
     int SendTo(int toPort, const std::string& data) const;
-    // A blocking connect to the loopback port; true when it connected.
-    bool ConnectTo(int toPort) const;
     // Listens with the backlog and accepts one connection (0 when none came).
     void Listen(int backlog) const;
     SOCKET AcceptOne() const;

@@ -66,13 +66,6 @@ void RecordThenStop(int playerId, void* user, int dataType, const unsigned char*
     running.load()->Stop();
 }
 
-std::atomic<int> counted{0};
-
-void CountOnly(int, void*, int, const unsigned char*, int)
-{
-    ++counted;
-}
-
 // Bytes that differ by position and by datagram, so a shifted or mixed-up chunk shows.
 std::string Payload(size_t length, int seed)
 {
@@ -115,16 +108,16 @@ protected:
     {
         CFakeLumodec::Reset();
         CWatchedWrapper::ResetCount();
-        counted = 0;
         std::lock_guard<std::mutex> guard(chunksMutex);
         chunks.clear();
     }
 
-    // Starts a wrapper whose receive thread then owns it; null (and a failure) if it did not.
+    // Starts a wrapper whose receive thread then owns it; null if it did not start.
     CTransportWrapper* Start(HWND window, StreamDataCallBack callback, const TransportParams& params)
     {
         std::unique_ptr<CWatchedWrapper> wrapper(new CWatchedWrapper);
-        EXPECT_EQ(0, wrapper->Initialize(kPlayerId, kUser, window, callback, &params));
+        if (wrapper->Initialize(kPlayerId, kUser, window, callback, &params) != 0)
+            return nullptr;
         running = wrapper.get();
         return wrapper.release();
     }
@@ -140,9 +133,9 @@ protected:
     {
         server.Listen(1);
         CTransportWrapper* wrapper = Start(nullptr, callback, Params(TransportTcp, server.Port(), 0));
-        media = server.AcceptOne();
-        EXPECT_NE(0, media);
-        return wrapper;
+        if (wrapper)
+            media = server.AcceptOne();
+        return media != 0 ? wrapper : nullptr;
     }
 
     void Send(const std::string& datagram) { ASSERT_EQ(datagram.size(), size_t(sender.SendTo(udpPort, datagram))); }
@@ -187,6 +180,7 @@ TEST_F(TransportWrapperTest, UdpDeliversWholeDatagramsExactlyAsSent)
         SCOPED_TRACE(c.name);
         ResetRecords();
         CTransportWrapper* wrapper = StartUdp(nullptr, Record);
+        ASSERT_TRUE(wrapper);
         for (size_t i = 0; i < c.sent.size(); ++i)
             Send(Payload(c.sent[i], static_cast<int>(i)));
         // Loopback keeps the order: once the last datagram is in, every earlier one was handled.
@@ -207,6 +201,7 @@ TEST_F(TransportWrapperTest, UdpDeliversWholeDatagramsExactlyAsSent)
 TEST_F(TransportWrapperTest, TcpBurstArrivesInBoundedChunksThatJoinToTheBytesSent)
 {
     CTransportWrapper* wrapper = StartTcp(Record);
+    ASSERT_TRUE(wrapper);
     const std::string burst = Payload(3 * CTransportWrapper::kMaxChunk + 77, 1);
     ASSERT_EQ(int(burst.size()), SendSocket(media, burst.data(), int(burst.size())));
     size_t joinedLength = 0;
@@ -244,6 +239,7 @@ TEST_F(TransportWrapperTest, AdapterIsFedOnlyWhileAWindowIsSetAndBeforeTheCallba
         SCOPED_TRACE(c.name);
         ResetRecords();
         CTransportWrapper* wrapper = StartUdp(c.initialWindow, Record);
+        ASSERT_TRUE(wrapper);
         if (c.laterWindow) {
             wrapper->ResetWndHandle(c.laterWindow, kHeader, sizeof kHeader, false);
         } else {
@@ -265,22 +261,10 @@ TEST_F(TransportWrapperTest, AdapterIsFedOnlyWhileAWindowIsSetAndBeforeTheCallba
     }
 }
 
-TEST_F(TransportWrapperTest, ReplacedCallbackTakesOverFromTheNextChunk)
-{
-    CTransportWrapper* wrapper = StartUdp(nullptr, CountOnly);
-    Send(Payload(10, 0));
-    EXPECT_TRUE(WaitUntil([] { return counted == 1; }));
-    wrapper->ResetDataCallBack(Record);
-    Send(Payload(20, 1));
-    EXPECT_TRUE(WaitUntil([] { return ChunkCount() == 1; }));
-    StopAndAwaitFreed(wrapper);
-    ASSERT_EQ(1u, ChunkCount());
-    EXPECT_EQ(20u, Chunks()[0].bytes.size());
-}
-
 TEST_F(TransportWrapperTest, ThrowingCallbackIsLoggedOncePerThrowAndTheStreamGoesOn)
 {
     CTransportWrapper* wrapper = StartUdp(nullptr, RecordThenThrowOnOdd);
+    ASSERT_TRUE(wrapper);
     for (int i = 0; i < 4; ++i)
         Send(Payload(30 + i, i));
     EXPECT_TRUE(WaitUntil([] { return ChunkCount() == 4; }));
@@ -291,6 +275,7 @@ TEST_F(TransportWrapperTest, ThrowingCallbackIsLoggedOncePerThrowAndTheStreamGoe
 TEST_F(TransportWrapperTest, AfterStopNothingIsDeliveredAndTheThreadFreesEverything)
 {
     CTransportWrapper* wrapper = StartUdp(kWindow, Record);
+    ASSERT_TRUE(wrapper);
     CVAROH264Renderer* renderer = wrapper->GetRenderer();
     ASSERT_EQ(0, renderer->Init(kPlayerId, kWindow, false));
     ASSERT_EQ(0, renderer->OpenStream(kHeader, sizeof kHeader));
@@ -319,7 +304,7 @@ TEST_F(TransportWrapperTest, AfterStopNothingIsDeliveredAndTheThreadFreesEveryth
 
 TEST_F(TransportWrapperTest, StopFromInsideTheCallbackEndsTheStreamAfterThatChunk)
 {
-    StartUdp(nullptr, RecordThenStop);
+    ASSERT_TRUE(StartUdp(nullptr, RecordThenStop));
     for (int i = 0; i < 3; ++i)
         Send(Payload(10, i));
     EXPECT_TRUE(WaitUntil([] { return CWatchedWrapper::FreedCount() == 1; }));
@@ -329,6 +314,7 @@ TEST_F(TransportWrapperTest, StopFromInsideTheCallbackEndsTheStreamAfterThatChun
 TEST_F(TransportWrapperTest, ServerClosingTheTcpConnectionLeavesAPausingThreadThatStillStops)
 {
     CTransportWrapper* wrapper = StartTcp(Record);
+    ASSERT_TRUE(wrapper);
     ASSERT_EQ(5, SendSocket(media, "hello", 5));
     EXPECT_TRUE(WaitUntil([] { return ChunkCount() == 1; }));
     closesocket(media);
