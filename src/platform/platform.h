@@ -78,6 +78,9 @@ SOCKET AcceptSocket(SOCKET listener);
 int WaitSocket(SOCKET s, SocketWait what, int timeoutMs);
 // One send; never raises SIGPIPE when the peer has gone.
 int SendSocket(SOCKET s, const char* data, int length);
+// Receives one datagram, its sender discarded: its length, or -1 on error and for a datagram
+// longer than length, which is never delivered cut short.
+int ReceiveDatagram(SOCKET s, char* buffer, int length);
 // SO_SNDTIMEO or SO_RCVTIMEO in milliseconds; 0 on success, -1 on failure.
 int SetSocketTimeout(SOCKET s, int option, unsigned milliseconds);
 // SO_LINGER switched on with the given time; 0 on success, -1 on failure.

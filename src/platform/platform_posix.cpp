@@ -182,6 +182,13 @@ int SendSocket(SOCKET s, const char* data, int length)
     return static_cast<int>(send(s, data, static_cast<size_t>(length), MSG_NOSIGNAL));
 }
 
+int ReceiveDatagram(SOCKET s, char* buffer, int length)
+{
+    // MSG_TRUNC makes recvfrom answer the datagram's real length, so a cut one shows.
+    ssize_t received = recvfrom(s, buffer, static_cast<size_t>(length), MSG_TRUNC, nullptr, nullptr);
+    return received > length ? -1 : static_cast<int>(received);
+}
+
 int SetSocketTimeout(SOCKET s, int option, unsigned milliseconds)
 {
     timeval value{static_cast<time_t>(milliseconds / 1000), static_cast<suseconds_t>(milliseconds % 1000) * 1000};

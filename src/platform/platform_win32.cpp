@@ -57,6 +57,12 @@ int SendSocket(SOCKET s, const char* data, int length)
     return send(s, data, length, 0);
 }
 
+int ReceiveDatagram(SOCKET s, char* buffer, int length)
+{
+    // Winsock already fails a datagram longer than the buffer (WSAEMSGSIZE).
+    return recvfrom(s, buffer, length, 0, nullptr, nullptr);
+}
+
 int SetSocketTimeout(SOCKET s, int option, unsigned milliseconds)
 {
     DWORD value = milliseconds;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "player/VAROH264Renderer.h"
+#include "streamclient.h"
+#include "transport/RtpTransport.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+// What the SETUP exchange settled for one stream's media.
+struct TransportParams {
+    int kind;                  // TransportKind: 0 UDP, 1 TCP
+    unsigned short serverPort; // host order
+    unsigned short clientPort; // host order
+    uint32_t serverAddress;    // IPv4, network order
+};
+
+// Receives the media of one stream on its own thread and hands every chunk, unparsed, to the
+// decoder adapter (while a window is set) and to the host's data callback.
+//
+// Ownership: Initialize returning 0 hands the wrapper to its receive thread (release() it
+// then); afterwards call Stop() and forget the pointer, the thread frees it. A wrapper whose
+// Initialize failed or never ran has no thread: whoever holds it deletes it.
+class CTransportWrapper {
+public:
+    // Each receive lands this far into the buffer; the bytes before it are never written.
+    static const int kReceiveOffset = 12;
+    static const int kReceiveBufferSize = 5120;
+    static const int kMaxChunk = kReceiveBufferSize - kReceiveOffset;
+    // How long one wait for the socket lasts, and the pause after an empty or failed receive.
+    static const int kWaitMs = 5;
+    static const DWORD kEmptyReceivePauseMs = 20;
+
+    CTransportWrapper() = default;
+    virtual ~CTransportWrapper() = default;
+    CTransportWrapper(const CTransportWrapper&) = delete;
+    CTransportWrapper& operator=(const CTransportWrapper&) = delete;
+
+    int Initialize(int newPlayerId, void* newUserValue, HWND window, StreamDataCallBack callback,
+                   const TransportParams* newParams);
+    // Reopens the decoder adapter on the new window (0 ends decoding) and gates its feeding.
+    int ResetWndHandle(HWND window, const unsigned char* header, int length, bool fileMode);
+    int ResetDataCallBack(StreamDataCallBack callback);
+    // Does not wait: the receive thread frees the wrapper once it sees the flag.
+    int Stop();
+    // The decoder adapter, for the RTSP source to open and drive; null before Initialize.
+    CVAROH264Renderer* GetRenderer() const { return renderer.get(); }
+
+    static void ReceiveThread(void* wrapper);
+
+private:
+    int CleanUp();
+    int FailInitialize(const char* message);
+    void ReceiveUntilStopped();
+    void ReceiveOnce(SOCKET handle, unsigned char* buffer);
+    void Deliver(const unsigned char* chunk, int length);
+
+    TransportParams params{-1, 0, 0, 0};
+    std::atomic<bool> stopFlag{false};
+    int playerId = -1;
+    void* userValue = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+    std::unique_ptr<CVAROH264Renderer> renderer;
+    std::unique_ptr<CRtpTransport> rtpTransport;
+    std::atomic<HWND> windowHandle{nullptr};
+    std::atomic<StreamDataCallBack> dataCallBack{nullptr};
+};
