@@ -8,9 +8,9 @@
 // consumed at once while playing and queued up to the source buffer size otherwise.
 class CLumoPortTable {
 public:
-    static const int kMaxPorts = 256;
+    static constexpr int kMaxPorts = 256;
     // The played time counts in units of 64 ms.
-    static const unsigned kPlayedTimeUnitMs = 64;
+    static constexpr unsigned kPlayedTimeUnitMs = 64;
 
     static CLumoPortTable& Instance();
 

@@ -1,6 +1,6 @@
 #include "api/ExportCall.h"
 
-#include "api/HostCallbackScope.h"
+#include "rtsp/HostCallbackScope.h"
 #include "api/PlayerRegistry.h"
 #include "api/StreamClientLib.h"
 

@@ -10,8 +10,8 @@ class CVaroPlayer;
 // instance lives for the whole time the library is loaded.
 class CPlayerRegistry {
 public:
-    static const int kMaxPlayers = 100;
-    static const unsigned short kFirstClientPort = 10000;
+    static constexpr int kMaxPlayers = 100;
+    static constexpr unsigned short kFirstClientPort = 10000;
 
     static CPlayerRegistry* GetInstance();
 

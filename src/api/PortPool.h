@@ -8,7 +8,7 @@
 class CPortPool {
 public:
     // One port per player is all the library ever hands out.
-    static const int kCapacity = 100;
+    static constexpr int kCapacity = 100;
 
     // Queues firstPort, firstPort + 2, ... below endPort (at most kCapacity of them). 0.
     int Init(unsigned short firstPort, unsigned short endPort);

@@ -10,8 +10,8 @@
 // whose ports share a slot must not take snapshots at the same time.
 class CSnapshotTable {
 public:
-    static const int kSlots = 100;
-    static const int kMaxPathLength = 1024;
+    static constexpr int kSlots = 100;
+    static constexpr int kMaxPathLength = 1024;
     enum Format { Bmp = 0, Jpeg = 1 };
 
     static CSnapshotTable& Instance();
@@ -27,8 +27,8 @@ public:
 
 private:
     // The wait: 100 looks at the done flag, 200 ms apart.
-    static const int kWaitRounds = 100;
-    static const DWORD kWaitStepMs = 200;
+    static constexpr int kWaitRounds = 100;
+    static constexpr DWORD kWaitStepMs = 200;
 
     struct Slot {
         // Guards path and format against a display callback of an earlier, timed-out request.

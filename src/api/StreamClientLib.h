@@ -8,7 +8,7 @@
 // player slot, which serialises every export on that id.
 class CStreamClientLib {
 public:
-    static const int kSlots = 100;
+    static constexpr int kSlots = 100;
 
     static CStreamClientLib& Instance();
 

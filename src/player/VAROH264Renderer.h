@@ -17,12 +17,12 @@ public:
     enum PlayState { Playing = 0, Paused = 1, Stopped = 2 };
     enum SoundMode { NoSound = 0, SharedSound = 1, ExclusiveSound = 2 };
     // What the decoder stream is opened with: a fixed source buffer.
-    static const int kSourceBufferSize = 1310720;
+    static constexpr int kSourceBufferSize = 1310720;
     // A longer stream header is refused: it would not fit the field that keeps it.
-    static const int kMaxHeaderLength = 40;
+    static constexpr int kMaxHeaderLength = 40;
     // A refused block is offered this many times, 10 ms apart, then dropped.
-    static const int kInputAttempts = 4;
-    static const DWORD kInputRetryMs = 10;
+    static constexpr int kInputAttempts = 4;
+    static constexpr DWORD kInputRetryMs = 10;
 
     CVAROH264Renderer() = default;
     virtual ~CVAROH264Renderer();

@@ -13,7 +13,7 @@ class CVaroPlayer {
 public:
     enum State { Opened = 0, Playing = 1, Paused = 2, Idle = 3 };
     // The path of the URL last opened, with its terminating zero.
-    static const int kPathSize = 1024;
+    static constexpr int kPathSize = 1024;
 
     explicit CVaroPlayer(int id);
     ~CVaroPlayer();

@@ -31,12 +31,12 @@ enum RequestKind {
 // handling, and the reply notifications run on the caller's thread.
 class CRtspClient {
 public:
-    static const int kBufferSize = 1024;
-    static const int kSendWaitMs = 3000;
-    static const int kReplyWaitMs = 8000;
+    static constexpr int kBufferSize = 1024;
+    static constexpr int kSendWaitMs = 3000;
+    static constexpr int kReplyWaitMs = 8000;
     // Unanswered keep-alives tolerated; the next one reports the server lost.
-    static const unsigned kMaxKeepAliveMisses = 5;
-    static const int kScaleSteps = 7;
+    static constexpr unsigned kMaxKeepAliveMisses = 5;
+    static constexpr int kScaleSteps = 7;
 
     CRtspClient() = default;
     ~CRtspClient();

@@ -8,10 +8,10 @@
 // they are written in. Its one parameter is the range text, e.g. "10.500000-20".
 class CRtspRangeValue : public CRtspHeaderValue {
 public:
-    static const int kSmpte = 0;
-    static const int kNpt = 2;
+    static constexpr int kSmpte = 0;
+    static constexpr int kNpt = 2;
     // A start or end that is not given.
-    static const int kOpen = -1;
+    static constexpr int kOpen = -1;
 
     CRtspRangeValue(int start, int end, int unit);
 

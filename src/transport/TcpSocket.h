@@ -8,9 +8,9 @@
 class CTcpSocket : public CSocket {
 public:
     // A connect that has not completed by then fails.
-    static const int kConnectTimeoutMs = 4000;
+    static constexpr int kConnectTimeoutMs = 4000;
     // Closing waits this long for unsent data to leave.
-    static const unsigned short kLingerSeconds = 5;
+    static constexpr unsigned short kLingerSeconds = 5;
 
     CTcpSocket() = default;
     ~CTcpSocket() override;

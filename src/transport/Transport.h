@@ -10,8 +10,8 @@ class CTransport {
 public:
     // What the UDP and TCP factories ask of a new socket; only the TCP receive size takes
     // effect, since no connection has been accepted when they run.
-    static const int kSendBufferSize = 32768;
-    static const int kReceiveBufferSize = 65536;
+    static constexpr int kSendBufferSize = 32768;
+    static constexpr int kReceiveBufferSize = 65536;
 
     explicit CTransport(int newKind) : kind(newKind) {}
     virtual ~CTransport() = default;

@@ -26,12 +26,12 @@ struct TransportParams {
 class CTransportWrapper {
 public:
     // Each receive lands this far into the buffer; the bytes before it are never written.
-    static const int kReceiveOffset = 12;
-    static const int kReceiveBufferSize = 5120;
-    static const int kMaxChunk = kReceiveBufferSize - kReceiveOffset;
+    static constexpr int kReceiveOffset = 12;
+    static constexpr int kReceiveBufferSize = 5120;
+    static constexpr int kMaxChunk = kReceiveBufferSize - kReceiveOffset;
     // How long one wait for the socket lasts, and the pause after an empty or failed receive.
-    static const int kWaitMs = 5;
-    static const DWORD kEmptyReceivePauseMs = 20;
+    static constexpr int kWaitMs = 5;
+    static constexpr DWORD kEmptyReceivePauseMs = 20;
 
     CTransportWrapper() = default;
     virtual ~CTransportWrapper() = default;

@@ -1,6 +1,6 @@
 // The exported interface as a host sees it, under both prefixes. Each test runs in a process of
 // its own (one CTest test per case), so "before InitStreamClientLib" is a real state here.
-#include "api/HostCallbackScope.h"
+#include "rtsp/HostCallbackScope.h"
 #include "api/PlayedTime.h"
 #include "api/StreamClientLib.h"
 #include "fakes/DebugCapture.h"

@@ -6,13 +6,22 @@
 
 namespace {
 
-std::mutex captureMutex;
-std::vector<std::string> captured;
+struct Captured {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+};
+
+// Never destroyed: library threads may still write lines while the process exits.
+Captured& State()
+{
+    static Captured* captured = new Captured;
+    return *captured;
+}
 
 void Capture(const char* text)
 {
-    std::lock_guard<std::mutex> guard(captureMutex);
-    captured.emplace_back(text);
+    std::lock_guard<std::mutex> guard(State().mutex);
+    State().lines.emplace_back(text);
 }
 
 } // namespace
@@ -30,12 +39,12 @@ CDebugCapture::~CDebugCapture()
 
 std::vector<std::string> CDebugCapture::Lines() const
 {
-    std::lock_guard<std::mutex> guard(captureMutex);
-    return captured;
+    std::lock_guard<std::mutex> guard(State().mutex);
+    return State().lines;
 }
 
 void CDebugCapture::Clear()
 {
-    std::lock_guard<std::mutex> guard(captureMutex);
-    captured.clear();
+    std::lock_guard<std::mutex> guard(State().mutex);
+    State().lines.clear();
 }

@@ -217,7 +217,7 @@ TEST(RtspClient, RepliesAreAccumulatedUntilComplete)
     };
     for (const auto& c : cases) {
         Connected connected;
-        FakeReply split{c.pieces, 20, false};
+        FakeReply split{c.pieces, 50, false};
         if (split.pieces.empty()) {
             for (char byte : reply)
                 split.pieces.push_back(std::string(1, byte));
@@ -226,8 +226,13 @@ TEST(RtspClient, RepliesAreAccumulatedUntilComplete)
         connected.server.Script({split});
         CDebugCapture capture;
         EXPECT_EQ(0, connected.client.SendSetupUdp(10000)) << c.name;
-        EXPECT_EQ(Lines(c.incompleteAttempts, "zrk--------client CRtspClient get error packet!\n"), capture.Lines())
-            << c.name;
+        // Bytes written a millisecond apart may arrive together: then fewer attempts.
+        Lines lines = capture.Lines();
+        EXPECT_EQ(Lines(lines.size(), "zrk--------client CRtspClient get error packet!\n"), lines) << c.name;
+        if (split.delayMs > 1)
+            EXPECT_EQ(c.incompleteAttempts, static_cast<int>(lines.size())) << c.name;
+        else
+            EXPECT_LE(static_cast<int>(lines.size()), c.incompleteAttempts) << c.name;
         EXPECT_EQ(Lines{"OnSetup(" + kHeader40 + ",1234)"}, connected.owner.events) << c.name;
     }
 }

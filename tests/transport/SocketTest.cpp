@@ -1,4 +1,4 @@
-#include "transport/LoopbackSocket.h"
+#include "fakes/LoopbackSocket.h"
 #include "transport/RtpTransport.h"
 #include "transport/TcpSocket.h"
 #include "transport/UdpSocket.h"

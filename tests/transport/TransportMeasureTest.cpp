@@ -1,7 +1,7 @@
 // Measurements, not checks: run by hand with --gtest_also_run_disabled_tests. They print what
 // they see and assert nothing about time.
-#include "transport/LoopbackSocket.h"
-#include "transport/WaitUntil.h"
+#include "fakes/LoopbackSocket.h"
+#include "fakes/WaitUntil.h"
 #include "transport/WatchedWrapper.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "fakes/DebugCapture.h"
 #include "fakes/FakeLumodec.h"
-#include "transport/LoopbackSocket.h"
-#include "transport/WaitUntil.h"
+#include "fakes/LoopbackSocket.h"
+#include "fakes/WaitUntil.h"
 #include "transport/WatchedWrapper.h"
 
 #include <dirent.h>

@@ -1,4 +1,4 @@
-#include "api/HostCallbackScope.h"
+#include "rtsp/HostCallbackScope.h"
 
 namespace {
 thread_local const CHostCallbackScope* innermost = nullptr;

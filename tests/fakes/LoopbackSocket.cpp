@@ -1,4 +1,4 @@
-#include "transport/LoopbackSocket.h"
+#include "fakes/LoopbackSocket.h"
 
 CLoopbackSocket::CLoopbackSocket(int type)
 {
