@@ -20,8 +20,6 @@ uint32_t Get(const unsigned char* in)
 
 } // namespace
 
-constexpr char LumoStreamHeader::kMagic[5];
-
 void LumoStreamHeader::Write(unsigned char* out) const
 {
     memset(out, 0, kSize);
