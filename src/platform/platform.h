@@ -76,6 +76,12 @@ SOCKET AcceptSocket(SOCKET listener);
 // Waits until the socket is readable or writable: 1 when it is, 0 on time-out, -1 on error.
 // Uses poll on POSIX, where select cannot take descriptors of 1024 and above.
 int WaitSocket(SOCKET s, SocketWait what, int timeoutMs);
+// How long a receive thread waits for its socket before it looks at its stop flag again.
+// Where WakeSocketWaiters ends such a wait at once (POSIX) it can be long and cost nothing
+// while a stream is idle; elsewhere it stays short, so that a stop is still seen within it.
+extern const int kIdleSocketWaitMs;
+// Ends every wait on the socket at once, from any thread; the socket receives nothing more.
+void WakeSocketWaiters(SOCKET s);
 // One send; never raises SIGPIPE when the peer has gone.
 int SendSocket(SOCKET s, const char* data, int length);
 // Receives one datagram, its sender discarded: its length, or -1 on error and for a datagram

@@ -177,6 +177,15 @@ int WaitSocket(SOCKET s, SocketWait what, int timeoutMs)
     return 1;
 }
 
+const int kIdleSocketWaitMs = 500;
+
+// Shutting the receiving side down wakes every poll on the socket, an unconnected UDP socket
+// included (the call then reports ENOTCONN, but the wake-up happens all the same).
+void WakeSocketWaiters(SOCKET s)
+{
+    shutdown(s, SHUT_RD);
+}
+
 int SendSocket(SOCKET s, const char* data, int length)
 {
     return static_cast<int>(send(s, data, static_cast<size_t>(length), MSG_NOSIGNAL));

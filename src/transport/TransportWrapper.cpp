@@ -57,6 +57,10 @@ int CTransportWrapper::ResetDataCallBack(StreamDataCallBack callback)
 
 int CTransportWrapper::Stop()
 {
+    // Wake the receive thread first: once the flag is set it may free this wrapper at any time.
+    CSocket* socket = rtpTransport ? rtpTransport->GetSocket() : nullptr;
+    if (socket && socket->GetHandle() != 0)
+        WakeSocketWaiters(socket->GetHandle());
     // Release: what the caller did to the adapter happens before the thread destroys it.
     stopFlag.store(true, std::memory_order_release);
     return 0;
@@ -94,20 +98,21 @@ void CTransportWrapper::ReceiveUntilStopped()
         if (buffer && handle != 0)
             ReceiveOnce(handle, buffer.get());
         else
-            Sleep(kWaitMs);
+            Sleep(kIdleSocketWaitMs);
     }
 }
 
 void CTransportWrapper::ReceiveOnce(SOCKET handle, unsigned char* buffer)
 {
-    // 5 ms, not 5 us: a microsecond poll costs 17 % of a core per idle stream; data still wakes it.
-    if (WaitSocket(handle, SocketWait::Readable, kWaitMs) != 1)
+    // Not a microsecond poll, which costs 17 % of a core per idle stream: data wakes the wait at
+    // once, and so does Stop.
+    if (WaitSocket(handle, SocketWait::Readable, kIdleSocketWaitMs) != 1)
         return;
     unsigned char* chunk = buffer + kReceiveOffset;
     int received = rtpTransport->Recv(reinterpret_cast<char*>(chunk), kMaxChunk);
     if (received > 0)
         Deliver(chunk, received);
-    else
+    else if (!stopFlag.load(std::memory_order_acquire))
         Sleep(kEmptyReceivePauseMs);
 }
 

@@ -29,8 +29,7 @@ public:
     static constexpr int kReceiveOffset = 12;
     static constexpr int kReceiveBufferSize = 5120;
     static constexpr int kMaxChunk = kReceiveBufferSize - kReceiveOffset;
-    // How long one wait for the socket lasts, and the pause after an empty or failed receive.
-    static constexpr int kWaitMs = 5;
+    // The pause after an empty or failed receive.
     static constexpr DWORD kEmptyReceivePauseMs = 20;
 
     CTransportWrapper() = default;
