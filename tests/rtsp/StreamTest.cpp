@@ -11,6 +11,7 @@
 #include "streamclient.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -127,12 +128,16 @@ std::string SetupReply(int cseq, int serverPort, const std::string& body = kHead
                      body);
 }
 
-// SETUP gets a stream header and the given server port; everything else 200 OK.
+// SETUP gets a stream header and the given server port, a rate change its Scale echoed;
+// everything else 200 OK.
 CFakeRtspServer::Responder Answering(int serverPort)
 {
     return [serverPort](const std::string& request, int) {
         if (request.compare(0, 6, "SETUP ") == 0)
             return FakeReply::Text(SetupReply(RequestCSeq(request), serverPort));
+        std::string::size_type scale = request.find("Scale:");
+        if (scale != std::string::npos)
+            return FakeReply::Text(ReplyText("200 OK", RequestCSeq(request), {"Scale: " + std::to_string(atoi(request.c_str() + scale + 6))}));
         return FakeReply::Text(ReplyText("200 OK", RequestCSeq(request), {}));
     };
 }
@@ -212,7 +217,7 @@ TEST_F(Stream, UdpStreamFromOpenToStop)
          {"Lumo_ResetSourceBuffer(0)", "Lumo_Play(0,80)"}},
         {"rate", [&] { return StreamClient_ChangeRate(id, 4); }, 0,
          "PLAY {url} RTSP/1.0\r\nCSeq: 3\r\n" + session + "Scale:4\r\nRange: npt=0.0-\r\nUser-agent: Varoplayer\r\n\r\n",
-         {}}, // the reply carries no Scale: no step
+         {"Lumo_Fast(0)"}}, // one step up the ladder, however far the scale
         {"pause", [&] { return StreamClient_Pause(id); }, 1,
          "PAUSE {url} RTSP/1.0\r\nCSeq: 4\r\nUser-agent: 7;timeout=60\r\n\r\n", {"Lumo_Pause(0,1)"}},
         {"seek while paused", [&] { return StreamClient_RandomPlay(id, 125); }, 1,
@@ -281,6 +286,10 @@ TEST_F(Stream, TcpMediaArrivesOnItsOwnConnection)
                   "Varoplayer\r\n\r\n",
               server.Requests()[0]);
     EXPECT_TRUE(CFakeLumodec::Calls().empty()) << "no window: nothing is decoded";
+    ASSERT_EQ(1, StreamClient_Play(id));
+    int values[4];
+    EXPECT_EQ(-1, StreamClient_GetVideoParams(id, &values[0], &values[1], &values[2], &values[3]))
+        << "picture parameters belong to the live stream";
     SOCKET connection = mediaListener.AcceptOne();
     ASSERT_NE(0, connection);
     std::string burst;
@@ -301,7 +310,7 @@ TEST_F(Stream, TcpMediaArrivesOnItsOwnConnection)
     closesocket(connection); // the server ends the media: the stream goes on until stopped
     Sleep(50);
     EXPECT_EQ(0, StreamClient_Destroy(id));
-    EXPECT_EQ(1u, server.Requests().size()) << "Destroy sends no TEARDOWN";
+    EXPECT_EQ(2u, server.Requests().size()) << "SETUP and PLAY only: no parameter request, no TEARDOWN";
 }
 
 TEST_F(Stream, FailedSetupsTellTheHost)
