@@ -118,6 +118,9 @@ struct Notify : CStreamNotify {
     void OnDisconnect() override { host->Add("OnDisconnect"); }
 };
 
+// Never destroyed, like the log.
+Notify* const hostNotify = new Notify;
+
 std::string SetupReply(int cseq, int serverPort, const std::string& body = kHeader40)
 {
     return ReplyText("200 OK", cseq,
@@ -181,8 +184,7 @@ protected:
     std::string Url(const std::string& path = "/live/av_stream") const { return server.Url(path); }
 
     HostLog& log = *host;
-    // Never destroyed, like the log.
-    Notify& notify = *new Notify;
+    Notify& notify = *hostNotify;
     CFakeRtspServer server;
     CLoopbackSocket media{SOCK_DGRAM};
 };
