@@ -1,6 +1,7 @@
 #include "simserver/RtpReceiver.h"
 
 #include "fakes/LoopbackSocket.h"
+#include "simserver/SimClient.h"
 
 namespace {
 
@@ -86,15 +87,9 @@ bool CRtpReceiver::ReadFramed(std::vector<uint8_t>& bytes, int timeoutMs)
 
 bool CRtpReceiver::Fill(size_t size, int timeoutMs)
 {
-    while (pending.size() < size) {
-        if (WaitSocket(tcp, SocketWait::Readable, timeoutMs) != 1)
+    while (pending.size() < size)
+        if (!ReceiveInto(tcp, pending, timeoutMs))
             return false;
-        char buffer[8192];
-        int received = static_cast<int>(recv(tcp, buffer, sizeof buffer, 0));
-        if (received <= 0)
-            return false;
-        pending.append(buffer, static_cast<size_t>(received));
-    }
     return true;
 }
 

@@ -13,6 +13,18 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline)
 
 } // namespace
 
+bool ReceiveInto(SOCKET s, std::string& pending, int timeoutMs)
+{
+    if (WaitSocket(s, SocketWait::Readable, timeoutMs) != 1)
+        return false;
+    char buffer[8192];
+    int received = static_cast<int>(recv(s, buffer, sizeof buffer, 0));
+    if (received <= 0)
+        return false;
+    pending.append(buffer, static_cast<size_t>(received));
+    return true;
+}
+
 CSimClient::CSimClient(unsigned short port)
 {
     socket = OpenSocket(AF_INET, SOCK_STREAM, 0);
@@ -51,13 +63,8 @@ std::unique_ptr<CRtspMessage> CSimClient::Receive(int timeoutMs)
             pending.erase(0, static_cast<size_t>(length));
             return message;
         }
-        if (!socket || WaitSocket(socket, SocketWait::Readable, RemainingMs(deadline)) != 1)
+        if (!socket || !ReceiveInto(socket, pending, RemainingMs(deadline)))
             return nullptr;
-        char buffer[4096];
-        int received = static_cast<int>(recv(socket, buffer, sizeof buffer, 0));
-        if (received <= 0)
-            return nullptr;
-        pending.append(buffer, static_cast<size_t>(received));
     }
 }
 

@@ -7,6 +7,10 @@
 #include <memory>
 #include <string>
 
+// Waits up to timeoutMs for bytes on s and appends what one recv gives; false on time-out,
+// error or a closed connection.
+bool ReceiveInto(SOCKET s, std::string& pending, int timeoutMs);
+
 // A raw control connection to the simulator on 127.0.0.1, reading replies with the library's
 // parser. Requests are whatever text the test writes.
 class CSimClient {

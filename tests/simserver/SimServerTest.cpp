@@ -130,6 +130,22 @@ protected:
     std::string Play(Stream& s, int second) { return Ask(s, PlayText(s.url, s.cseq++, s.session, second)); }
     std::string Bare(Stream& s, const char* method) { return Ask(s, BareText(method, s.url, s.cseq++, s.session)); }
 
+    // PLAY from the start and wait for the first picture.
+    void StartPlaying(Stream& stream)
+    {
+        ASSERT_EQ("200", Play(stream, 0));
+        ReceivedFrame frame;
+        ASSERT_TRUE(stream.media.NextFrame(frame));
+    }
+
+    // What was on its way may still arrive; after that nothing comes.
+    static bool FallsSilent(Stream& stream)
+    {
+        stream.media.Drain(300);
+        ReceivedPacket packet;
+        return !stream.media.Next(packet, 600);
+    }
+
     std::unique_ptr<CSimServer> server;
 };
 
@@ -277,18 +293,31 @@ TEST_F(SimServerTest, PlayBeyondTheRecordingAnswers457)
     EXPECT_EQ("457", Play(*stream, 120));
 }
 
+TEST_F(SimServerTest, ARecordingEndsAfterItsLength)
+{
+    ServerOptions options = SmallPictures();
+    options.durationSeconds = 1;
+    StartServer(options);
+    auto stream = Open("/record/cam1");
+    ASSERT_EQ("200", Play(*stream, 0));
+    ReceivedFrame frame;
+    int frames = 0;
+    while (stream->media.NextFrame(frame, 1000))
+        ++frames;
+    EXPECT_EQ(kFps, frames);
+    EXPECT_EQ("200", Bare(*stream, "PLAY")) << "a resume at the end";
+    EXPECT_TRUE(FallsSilent(*stream));
+}
+
 TEST_F(SimServerTest, PauseStopsTheMediaAndResumeGoesOnWithAKeyFrame)
 {
     StartServer();
     auto stream = Open("/record/cam1");
-    ASSERT_EQ("200", Play(*stream, 0));
-    ReceivedFrame frame;
-    ASSERT_TRUE(stream->media.NextFrame(frame));
+    StartPlaying(*stream);
     ASSERT_EQ("200", Bare(*stream, "PAUSE"));
-    stream->media.Drain(300);
-    ReceivedPacket packet;
-    EXPECT_FALSE(stream->media.Next(packet, 600));
+    EXPECT_TRUE(FallsSilent(*stream));
     ASSERT_EQ("200", Bare(*stream, "PLAY"));
+    ReceivedFrame frame;
     ASSERT_TRUE(stream->media.NextFrame(frame));
     EXPECT_TRUE(frame.IsKey());
 }
@@ -375,13 +404,9 @@ TEST_F(SimServerTest, TeardownEndsTheSessionAndItsMedia)
 {
     StartServer();
     auto stream = Open("/live/av_stream");
-    ASSERT_EQ("200", Play(*stream, 0));
-    ReceivedFrame frame;
-    ASSERT_TRUE(stream->media.NextFrame(frame));
+    StartPlaying(*stream);
     ASSERT_EQ("200", Bare(*stream, "TEARDOWN"));
-    stream->media.Drain(300);
-    ReceivedPacket packet;
-    EXPECT_FALSE(stream->media.Next(packet, 600));
+    EXPECT_TRUE(FallsSilent(*stream));
     EXPECT_EQ("454", Bare(*stream, "PAUSE"));
 }
 
@@ -389,13 +414,9 @@ TEST_F(SimServerTest, AClientThatVanishesTakesItsMediaWithIt)
 {
     StartServer();
     auto stream = Open("/live/av_stream");
-    ASSERT_EQ("200", Play(*stream, 0));
-    ReceivedFrame frame;
-    ASSERT_TRUE(stream->media.NextFrame(frame));
+    StartPlaying(*stream);
     stream->control.Close();
-    stream->media.Drain(500);
-    ReceivedPacket packet;
-    EXPECT_FALSE(stream->media.Next(packet, 600));
+    EXPECT_TRUE(FallsSilent(*stream));
 }
 
 TEST_F(SimServerTest, AHundredStreamsPlayAtOnce)

@@ -102,9 +102,17 @@ int CControlConnection::NextRequest(std::unique_ptr<CRtspMessage>& request)
         return length;
     // No message: the header block is still coming, its body is, or the text is unreadable.
     int headerLength = parser.SplitLines(pending.data(), static_cast<int>(pending.size()));
-    if (headerLength == 0 || AwaitsBody(headerLength))
-        return 0;
-    return headerLength;
+    if (headerLength == 0)
+        return UnreadableHead();
+    return AwaitsBody(headerLength) ? 0 : headerLength;
+}
+
+// A blank line the parser does not see (a byte 255 ends its text early) still ends the request:
+// the bytes up to it are garbage. 0 while no blank line has come.
+int CControlConnection::UnreadableHead() const
+{
+    std::string::size_type end = pending.find(kEndOfHead);
+    return end == std::string::npos ? 0 : static_cast<int>(end + 4);
 }
 
 // Whether the header block just split announces a body that has not all arrived.

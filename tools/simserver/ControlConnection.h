@@ -39,6 +39,7 @@ private:
     bool ServeBuffered();
     // 0 while more bytes are awaited, otherwise the bytes the request or the garbage took.
     int NextRequest(std::unique_ptr<CRtspMessage>& request);
+    int UnreadableHead() const;
     bool AwaitsBody(int headerLength) const;
     bool Answer(const CRtspMessage* request, int cseq);
     bool SendReply(CRtspResponse& reply);

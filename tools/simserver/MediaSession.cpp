@@ -68,7 +68,7 @@ void CMediaSession::PlayFrom(int startSecond)
 void CMediaSession::Resume()
 {
     std::lock_guard<std::mutex> guard(mutex);
-    if (!playing && played)
+    if (!playing && played && !AtEnd())
         Restart(IsLive() ? LiveFrameNow() : frameIndex);
 }
 
@@ -128,6 +128,12 @@ bool CMediaSession::Command(unsigned long command, unsigned long param1, unsigne
 {
     std::lock_guard<std::mutex> guard(mutex);
     return view.Apply(command, param1, param2, param3, param4);
+}
+
+// With the lock held: a recorded stream has sent its last picture.
+bool CMediaSession::AtEnd() const
+{
+    return !IsLive() && frameIndex >= int64_t(format.durationSeconds) * format.fps;
 }
 
 int64_t CMediaSession::LiveFrameNow() const
@@ -195,7 +201,7 @@ CMediaSession::FrameOrder CMediaSession::NextOrder()
 void CMediaSession::Advance()
 {
     ++frameIndex;
-    if (!IsLive() && frameIndex >= int64_t(format.durationSeconds) * format.fps)
+    if (AtEnd())
         playing = false;
     nextDue += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / (format.fps * speed)));
     if (Clock::now() - nextDue > kMaxLag)

@@ -77,6 +77,7 @@ private:
     void Advance();
     bool ProduceFrame(const FrameOrder& order);
     void DrawOverlay(int64_t index);
+    bool AtEnd() const;
     int64_t LiveFrameNow() const;
     void Restart(int64_t index);
 
