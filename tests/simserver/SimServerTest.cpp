@@ -149,47 +149,47 @@ protected:
     std::unique_ptr<CSimServer> server;
 };
 
-TEST_F(SimServerTest, SetupOverUdpAnswersSessionTransportTimestampAndStreamHeader)
-{
-    StartServer();
-    auto stream = Open("/live/av_stream");
-    ASSERT_EQ("200", Status(stream->setup));
-    EXPECT_EQ(1, stream->setup->cseq);
-    EXPECT_TRUE(std::regex_match(stream->session, std::regex("[0-9]+;timeout=60"))) << stream->session;
-    int port = stream->media.UdpPort();
-    std::smatch transport;
-    std::string transportText = Header(stream->setup, "Transport");
-    ASSERT_TRUE(std::regex_match(transportText, transport,
-                                 std::regex("RTP/AVP/UDP;unicast;client_port=" + std::to_string(port) + "-" +
-                                            std::to_string(port + 1) + ";server_port=([0-9]+)-([0-9]+)")))
-        << transportText;
-    EXPECT_EQ(std::stoi(transport[1]) + 1, std::stoi(transport[2]));
-    EXPECT_TRUE(std::regex_match(Header(stream->setup, "timestamp"), std::regex("[0-9]+")));
-    EXPECT_EQ("40", Header(stream->setup, "Content-Length"));
-    LumoStreamHeader header;
-    ASSERT_TRUE(header.Read(reinterpret_cast<const unsigned char*>(stream->setup->body.get()),
-                            stream->setup->bodyLength));
-    EXPECT_EQ(LumoStreamHeader::kPackagingDatagrams, header.packaging);
-    EXPECT_EQ(uint32_t(kWidth), header.width);
-    EXPECT_EQ(uint32_t(kHeight), header.height);
-    EXPECT_EQ(uint32_t(kFps), header.frameRate);
-    EXPECT_EQ(90000u, header.clockRate);
-    EXPECT_EQ(0u, header.durationMs);
-}
+struct SetupCase {
+    const char* path;
+    bool tcp;
+    const char* timestamp; // pattern
+    uint32_t packaging;
+    uint32_t durationMs;
+};
 
-TEST_F(SimServerTest, SetupOverTcpOfARecordingAnnouncesFramingAndLength)
+TEST_F(SimServerTest, SetupAnswersSessionTransportTimestampAndStreamHeader)
 {
+    const SetupCase cases[] = {
+        {"/live/av_stream", false, "[0-9]+", LumoStreamHeader::kPackagingDatagrams, 0},
+        {"/record/cam1", true, "0", LumoStreamHeader::kPackagingFramed, 120000},
+    };
     StartServer();
-    auto stream = Open("/record/cam1", true);
-    ASSERT_EQ("200", Status(stream->setup));
-    EXPECT_TRUE(std::regex_match(Header(stream->setup, "Transport"),
-                                 std::regex("RTP/AVP/TCP;unicast;client_port=[0-9]+-[0-9]+;server_port=[0-9]+-[0-9]+")));
-    EXPECT_EQ("0", Header(stream->setup, "timestamp"));
-    LumoStreamHeader header;
-    ASSERT_TRUE(header.Read(reinterpret_cast<const unsigned char*>(stream->setup->body.get()),
-                            stream->setup->bodyLength));
-    EXPECT_EQ(LumoStreamHeader::kPackagingFramed, header.packaging);
-    EXPECT_EQ(120000u, header.durationMs);
+    for (const SetupCase& c : cases) {
+        auto stream = Open(c.path, c.tcp);
+        ASSERT_EQ("200", Status(stream->setup)) << c.path;
+        EXPECT_EQ(1, stream->setup->cseq);
+        EXPECT_TRUE(std::regex_match(stream->session, std::regex("[0-9]+;timeout=60"))) << stream->session;
+        int port = stream->media.UdpPort();
+        std::smatch transport;
+        std::string text = Header(stream->setup, "Transport");
+        ASSERT_TRUE(std::regex_match(text, transport,
+                                     std::regex(std::string("RTP/AVP/") + (c.tcp ? "TCP" : "UDP") +
+                                                ";unicast;client_port=" + std::to_string(port) + "-" +
+                                                std::to_string(port + 1) + ";server_port=([0-9]+)-([0-9]+)")))
+            << text;
+        EXPECT_EQ(std::stoi(transport[1]) + 1, std::stoi(transport[2]));
+        EXPECT_TRUE(std::regex_match(Header(stream->setup, "timestamp"), std::regex(c.timestamp))) << c.path;
+        EXPECT_EQ("40", Header(stream->setup, "Content-Length"));
+        LumoStreamHeader header;
+        ASSERT_TRUE(header.Read(reinterpret_cast<const unsigned char*>(stream->setup->body.get()),
+                                stream->setup->bodyLength));
+        EXPECT_EQ(c.packaging, header.packaging);
+        EXPECT_EQ(uint32_t(kWidth), header.width);
+        EXPECT_EQ(uint32_t(kHeight), header.height);
+        EXPECT_EQ(uint32_t(kFps), header.frameRate);
+        EXPECT_EQ(90000u, header.clockRate);
+        EXPECT_EQ(c.durationMs, header.durationMs);
+    }
 }
 
 TEST_F(SimServerTest, SetupWithATransportItCannotServeAnswers461)
