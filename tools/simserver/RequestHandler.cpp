@@ -30,13 +30,6 @@ std::string FirstParam(const CRtspMessage& message, const char* name)
     return value && !value->params.empty() ? value->params[0]->name : std::string();
 }
 
-const CRtspParam* TransportParam(const CRtspMessage& message, const char* name)
-{
-    const CRtspHeader* header = message.FindHeader("Transport");
-    const CRtspHeaderValue* value = header ? header->FirstValue() : nullptr;
-    return value ? value->FindParam(name) : nullptr;
-}
-
 // The start of "Range: npt=S-" in whole seconds; 0 without one.
 int RangeStartSeconds(const CRtspMessage& message)
 {
@@ -123,12 +116,13 @@ CRequestHandler::Response CRequestHandler::Setup(const CRtspMessage& request)
     const CRtspHeader* transport = request.FindHeader("Transport");
     const CRtspHeaderValue* value = transport ? transport->FirstValue() : nullptr;
     std::string profile = value && !value->params.empty() ? value->params[0]->name : std::string();
-    const CRtspParam* clientPorts = TransportParam(request, "client_port");
+    const CRtspParam* clientPorts = value ? value->FindParam("client_port") : nullptr;
     bool tcp = profile == "RTP/AVP/TCP";
     int clientPort = clientPorts ? std::atoi(clientPorts->value.c_str()) : 0;
     if ((!tcp && profile != "RTP/AVP/UDP" && profile != "RTP/AVP") || clientPort <= 0 || clientPort > 65535)
         return Reply("461", request.cseq);
-    bool live = IsLiveStreamPath(static_cast<const CRtspRequest&>(request).uri.c_str());
+    const auto* named = dynamic_cast<const CRtspRequest*>(&request);
+    bool live = named && IsLiveStreamPath(named->uri.c_str());
     std::unique_ptr<CMediaSession> session = NewSession(tcp, static_cast<unsigned short>(clientPort), live);
     if (!session)
         return Reply("500", request.cseq);
