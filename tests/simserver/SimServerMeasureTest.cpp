@@ -85,7 +85,7 @@ void MeasureLiveStreams(int count)
 
 TEST(SimServerMeasure, DISABLED_LiveStreamsAgainstRealTime)
 {
-    for (int count : {1, 20, 40, 50, 60, 70})
+    for (int count : {1, 40, 60, 80, 100})
         MeasureLiveStreams(count);
 }
 

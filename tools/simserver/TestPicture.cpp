@@ -7,6 +7,8 @@ namespace {
 
 const double kBarWidth = 80;
 const int kBarCount = 8;
+// What a column shows where a vertical grid line passes, after the bars' indexes.
+const uint8_t kGridLine = kBarCount;
 const double kGridSpacing = 40;
 const double kRampPeriod = 360;
 const int kRampDepth = 48;
@@ -41,7 +43,7 @@ bool NearLine(double value, double scale)
 } // namespace
 
 CTestPicture::CTestPicture(int width, int height)
-    : image(width, height), columnBar(width), columnLine(width), rowShade(height), rowLine(height)
+    : image(width, height), columnBar(width), columnShows(width), rowShade(height), rowLine(height)
 {
 }
 
@@ -58,8 +60,8 @@ void CTestPicture::PrepareAxes(const CSceneView& view)
 {
     for (int x = 0; x < image.width; ++x) {
         double sx = view.left + x * view.scale;
-        columnBar[x] = static_cast<int>(Wrap(sx, kBarWidth * kBarCount) / kBarWidth);
-        columnLine[x] = NearLine(sx, view.scale);
+        columnBar[x] = static_cast<uint8_t>(Wrap(sx, kBarWidth * kBarCount) / kBarWidth);
+        columnShows[x] = NearLine(sx, view.scale) ? kGridLine : columnBar[x];
     }
     for (int y = 0; y < image.height; ++y) {
         double sy = view.top + y * view.scale;
@@ -68,25 +70,37 @@ void CTestPicture::PrepareAxes(const CSceneView& view)
     }
 }
 
+// Drawing costs about as much as encoding, so each pixel is one lookup: the row's luma for the
+// eight bars and the grid line, indexed by what the column shows. The ramp changes only every
+// few rows, and a row like the one above is copied.
 void CTestPicture::RenderLuma()
 {
     for (int y = 0; y < image.height; ++y) {
         uint8_t* row = &image.y[static_cast<size_t>(y) * image.width];
-        for (int x = 0; x < image.width; ++x) {
-            int shaded = kBars[columnBar[x]].y + rowShade[y];
-            row[x] = rowLine[y] || columnLine[x] ? kLineLuma : static_cast<uint8_t>(std::min(235, std::max(16, shaded)));
+        if (y > 0 && rowLine[y] == rowLine[y - 1] && rowShade[y] == rowShade[y - 1]) {
+            std::copy(row - image.width, row, row);
+            continue;
         }
+        uint8_t shades[kBarCount + 1];
+        for (int bar = 0; bar < kBarCount; ++bar)
+            shades[bar] = rowLine[y] ? kLineLuma : static_cast<uint8_t>(std::min(235, std::max(16, kBars[bar].y + rowShade[y])));
+        shades[kGridLine] = kLineLuma;
+        for (int x = 0; x < image.width; ++x)
+            row[x] = shades[columnShows[x]];
     }
 }
 
+// The bars' colours do not change down the picture: one row, copied.
 void CTestPicture::RenderChroma()
 {
-    for (int y = 0; y < image.ChromaHeight(); ++y) {
-        size_t at = static_cast<size_t>(y) * image.ChromaWidth();
-        for (int x = 0; x < image.ChromaWidth(); ++x) {
-            image.u[at + x] = kBars[columnBar[2 * x]].u;
-            image.v[at + x] = kBars[columnBar[2 * x]].v;
-        }
+    const size_t width = static_cast<size_t>(image.ChromaWidth());
+    for (size_t x = 0; x < width; ++x) {
+        image.u[x] = kBars[columnBar[2 * x]].u;
+        image.v[x] = kBars[columnBar[2 * x]].v;
+    }
+    for (size_t at = width; at < image.u.size(); at += width) {
+        std::copy(image.u.begin(), image.u.begin() + static_cast<long>(width), image.u.begin() + static_cast<long>(at));
+        std::copy(image.v.begin(), image.v.begin() + static_cast<long>(width), image.v.begin() + static_cast<long>(at));
     }
 }
 

@@ -23,9 +23,10 @@ private:
     void RenderBall(double seconds, const CSceneView& view);
 
     YuvImage image;
-    // Per picture column: bar index and whether a grid line passes; per row: ramp and grid.
-    std::vector<int> columnBar;
-    std::vector<bool> columnLine;
+    // Per picture column: its bar and what it shows (its bar, or a grid line); per row: ramp
+    // and grid.
+    std::vector<uint8_t> columnBar;
+    std::vector<uint8_t> columnShows;
     std::vector<int> rowShade;
-    std::vector<bool> rowLine;
+    std::vector<uint8_t> rowLine;
 };
