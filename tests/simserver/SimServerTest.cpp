@@ -251,6 +251,23 @@ TEST_F(SimServerTest, UdpMediaIsH264InRtpWithSpsAndPpsBeforeTheKeyFrame)
     ExpectH264InRtp(stream->media);
 }
 
+TEST_F(SimServerTest, KeyFramesComeAtLeastEverySecond)
+{
+    StartServer();
+    auto stream = Open("/live/av_stream");
+    ASSERT_EQ("200", Play(*stream, 0));
+    int sinceKey = 0;
+    ReceivedFrame frame;
+    for (int i = 0; i < 2 * kFps + 1; ++i) {
+        ASSERT_TRUE(stream->media.NextFrame(frame));
+        sinceKey = frame.IsKey() ? 0 : sinceKey + 1;
+        if (frame.IsKey()) {
+            EXPECT_EQ(7, frame.UnitType(0)) << "SPS and PPS before every key frame";
+        }
+        EXPECT_LT(sinceKey, kFps) << i;
+    }
+}
+
 TEST_F(SimServerTest, TcpMediaIsFramedRtp)
 {
     StartServer();
