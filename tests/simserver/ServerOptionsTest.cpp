@@ -1,0 +1,73 @@
+#include "ServerOptions.h"
+
+#include "rtspmsg/RtspTables.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RefusedCase {
+    std::vector<std::string> args;
+    const char* error;
+};
+
+TEST(ServerOptions, DefaultsWithoutArguments)
+{
+    ServerOptions options;
+    std::string error;
+    ASSERT_TRUE(options.Parse({}, error));
+    EXPECT_EQ(8554, options.port);
+    EXPECT_EQ(640, options.width);
+    EXPECT_EQ(360, options.height);
+    EXPECT_EQ(25, options.fps);
+    EXPECT_EQ(120, options.durationSeconds);
+    EXPECT_FALSE(options.verbose);
+}
+
+TEST(ServerOptions, ReadsEveryFlag)
+{
+    ServerOptions options;
+    std::string error;
+    ASSERT_TRUE(options.Parse({"--port", "9000", "--verbose", "--loss", "5", "--width", "320", "--height", "180",
+                               "--fps", "30", "--duration", "60", "--fault", "ignore-keepalive", "--fault",
+                               "delay-replies=250", "--fault", "error=PLAY:503", "--fault", "error=SETUP:454",
+                               "--fault", "close-after=3"},
+                              error))
+        << error;
+    EXPECT_EQ(9000, options.port);
+    EXPECT_TRUE(options.verbose);
+    EXPECT_EQ(5, options.lossPercent);
+    EXPECT_EQ(320, options.width);
+    EXPECT_EQ(180, options.height);
+    EXPECT_EQ(30, options.fps);
+    EXPECT_EQ(60, options.durationSeconds);
+    EXPECT_TRUE(options.ignoreKeepAlive);
+    EXPECT_EQ(250, options.replyDelayMs);
+    EXPECT_EQ(3, options.closeAfterSeconds);
+    EXPECT_EQ((std::map<int, int>{{MethodIndex("SETUP"), StatusIndex("454")}, {MethodIndex("PLAY"), StatusIndex("503")}}),
+              options.errorReplies);
+}
+
+TEST(ServerOptions, RefusesWhatItCannotRead)
+{
+    const RefusedCase cases[] = {
+        {{"--port"}, "unknown flag or missing value: --port"},
+        {{"--port", "70000"}, "bad value for --port: 70000"},
+        {{"--loss", "-1"}, "bad value for --loss: -1"},
+        {{"--fps", "0"}, "bad value for --fps: 0"},
+        {{"--width", "641"}, "width and height must be even"},
+        {{"--colour", "red"}, "unknown flag: --colour"},
+        {{"--fault", "explode"}, "bad fault: explode"},
+        {{"--fault", "delay-replies=soon"}, "bad fault: delay-replies=soon"},
+        {{"--fault", "error=PLAY:299"}, "bad fault: error=PLAY:299 (want METHOD:STATUS, e.g. error=PLAY:503)"},
+        {{"--fault", "error=play:503"}, "bad fault: error=play:503 (want METHOD:STATUS, e.g. error=PLAY:503)"},
+    };
+    for (const RefusedCase& c : cases) {
+        ServerOptions options;
+        std::string error;
+        EXPECT_FALSE(options.Parse(c.args, error)) << c.error;
+        EXPECT_EQ(c.error, error);
+    }
+}
+
+} // namespace

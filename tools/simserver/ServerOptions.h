@@ -1,0 +1,34 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+// What the command line asks of the simulator: where it listens, the stream it makes and the
+// faults it plays for tests and demos.
+struct ServerOptions {
+    static constexpr int kDefaultPort = 8554;
+
+    int port = kDefaultPort; // 0: a port the system picks (the tests)
+    bool verbose = false;
+    int width = 640;
+    int height = 360;
+    int fps = 25;
+    int durationSeconds = 120; // length of a recorded stream
+    int lossPercent = 0;       // share of media packets dropped
+
+    // Faults.
+    bool ignoreKeepAlive = false;
+    int replyDelayMs = 0;
+    int closeAfterSeconds = 0; // 0: control connections stay open
+    // Method index -> status index to answer with instead of serving the request.
+    std::map<int, int> errorReplies;
+
+    // Reads the arguments after the program name; false with a reason in error.
+    bool Parse(const std::vector<std::string>& args, std::string& error);
+    static const char* Usage();
+
+private:
+    bool ParseFault(const std::string& mode, std::string& error);
+    bool ParseErrorFault(const std::string& spec, std::string& error);
+};
