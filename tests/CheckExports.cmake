@@ -1,9 +1,22 @@
-# Compares the dynamic symbols a shared library defines with the expected list, one name a line.
-execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE failed)
-if(failed)
-  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+# Compares the names a shared library exports with the expected list, one name a line:
+#   cmake -DLIBRARY=lib -DEXPECTED=list [-DOBJDUMP=objdump] -P CheckExports.cmake
+# With OBJDUMP the library is a DLL and its export name table is read; else nm reads the
+# dynamic symbols it defines.
+if(OBJDUMP)
+  execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE failed)
+  # The name table follows its title up to a blank line; rows read "\t[   3] StreamClient_Play".
+  string(FIND "${table}" "[Ordinal/Name Pointer] Table" start)
+  string(SUBSTRING "${table}" ${start} -1 table)
+  string(FIND "${table}" "\n\n" end)
+  string(SUBSTRING "${table}" 0 ${end} table)
+  string(REGEX MATCHALL "\t\\[ *[0-9]+\\] [^\n]+" rows "${table}")
+else()
+  execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE failed)
+  string(REGEX MATCHALL "[^\n]+" rows "${table}")
 endif()
-string(REGEX MATCHALL "[^\n]+" rows "${table}")
+if(failed)
+  message(FATAL_ERROR "reading the exports of ${LIBRARY} failed")
+endif()
 set(actual "")
 foreach(row IN LISTS rows)
   string(REGEX REPLACE "^.* " "" name "${row}")

@@ -7,9 +7,22 @@ namespace {
 
 std::atomic<DebugOutputHook> debugHook{nullptr};
 
+// SIO_UDP_CONNRESET, which the mingw-w64 headers lack.
+const DWORD kUdpConnReset = _WSAIOW(IOC_VENDOR, 12);
+
 SOCKET HandleOrNone(SOCKET s)
 {
     return s == INVALID_SOCKET ? 0 : s;
+}
+
+// Winsock reports an ICMP port unreachable, answered to one of our datagrams, as WSAECONNRESET
+// on the next receive and makes the socket readable for it: the receive thread would wake for
+// nothing. POSIX reports nothing on an unconnected socket; switch it off to match.
+void IgnorePortUnreachable(SOCKET s)
+{
+    BOOL report = FALSE;
+    DWORD returned = 0;
+    WSAIoctl(s, kUdpConnReset, &report, sizeof report, nullptr, 0, &returned, nullptr, nullptr);
 }
 
 } // namespace
@@ -28,9 +41,14 @@ void SetDebugOutputHook(DebugOutputHook hook)
     debugHook.store(hook, std::memory_order_release);
 }
 
+// Not inherited by child processes, like SOCK_CLOEXEC on POSIX.
 SOCKET OpenSocket(int family, int type, int protocol)
 {
-    return HandleOrNone(socket(family, type, protocol));
+    SOCKET s = HandleOrNone(
+        WSASocketW(family, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT));
+    if (s != 0 && type == SOCK_DGRAM)
+        IgnorePortUnreachable(s);
+    return s;
 }
 
 SOCKET AcceptSocket(SOCKET listener)
@@ -38,18 +56,24 @@ SOCKET AcceptSocket(SOCKET listener)
     return HandleOrNone(accept(listener, nullptr, nullptr));
 }
 
+// Winsock signals a failed non-blocking connect in the except set, not the write set: watch
+// both so that a refused connect ends the wait at once, as poll's POLLOUT does on POSIX. The
+// caller learns the outcome from PendingSocketError.
 int WaitSocket(SOCKET s, SocketWait what, int timeoutMs)
 {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(s, &set);
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(s, &ready);
+    fd_set failed;
+    FD_ZERO(&failed);
+    FD_SET(s, &failed);
     timeval wait{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
     // The first argument of select is ignored by Winsock.
-    int result = what == SocketWait::Readable ? select(0, &set, nullptr, nullptr, &wait)
-                                              : select(0, nullptr, &set, nullptr, &wait);
+    int result = what == SocketWait::Readable ? select(0, &ready, nullptr, &failed, &wait)
+                                              : select(0, nullptr, &ready, &failed, &wait);
     if (result <= 0)
         return result < 0 ? -1 : 0;
-    return FD_ISSET(s, &set) ? 1 : -1;
+    return FD_ISSET(s, &ready) || FD_ISSET(s, &failed) ? 1 : -1;
 }
 
 // Winsock gives no sure way to wake a select on an unconnected UDP socket from another thread,

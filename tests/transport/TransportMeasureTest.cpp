@@ -1,6 +1,7 @@
 // Measurements, not checks: run by hand with --gtest_also_run_disabled_tests. They print what
 // they see and assert nothing about time.
 #include "fakes/LoopbackSocket.h"
+#include "fakes/ProcessProbe.h"
 #include "fakes/WaitUntil.h"
 #include "transport/WatchedWrapper.h"
 
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <random>
-#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -22,14 +22,6 @@ CTransportWrapper* StartIdleUdp()
     if (wrapper->Initialize(1, nullptr, nullptr, nullptr, &params) != 0)
         return nullptr;
     return wrapper.release();
-}
-
-double CpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 } // namespace
@@ -63,9 +55,9 @@ TEST(TransportMeasure, DISABLED_CpuOf100IdleReceiveThreadsOver10Seconds)
         ASSERT_NE(nullptr, wrappers.back());
     }
     CWatchedWrapper::ResetCount();
-    double before = CpuSeconds();
+    long before = ProcessCpuMilliseconds();
     Sleep(10000);
-    double used = CpuSeconds() - before;
+    double used = double(ProcessCpuMilliseconds() - before) / 1000;
     printf("100 idle receive threads over 10 s: %.3f s CPU, %.1f %% of one core, %.3f %% per stream\n", used,
            used * 10, used / 10);
     for (CTransportWrapper* wrapper : wrappers)

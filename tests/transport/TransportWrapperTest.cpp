@@ -1,15 +1,14 @@
 #include "fakes/DebugCapture.h"
 #include "fakes/FakeLumodec.h"
 #include "fakes/LoopbackSocket.h"
+#include "fakes/ProcessProbe.h"
 #include "fakes/WaitUntil.h"
 #include "transport/WatchedWrapper.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
-#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -35,7 +34,7 @@ std::vector<Chunk> chunks;
 // The wrapper a callback may stop from inside.
 std::atomic<CTransportWrapper*> running{nullptr};
 
-void Record(int playerId, void* user, int dataType, const unsigned char* data, int length)
+void STREAMCLIENT_CALL Record(int playerId, void* user, int dataType, const unsigned char* data, int length)
 {
     size_t inputs = CFakeLumodec::CallsOf("Lumo_InputData").size();
     std::lock_guard<std::mutex> guard(chunksMutex);
@@ -53,14 +52,14 @@ size_t ChunkCount()
     return Chunks().size();
 }
 
-void RecordThenThrowOnOdd(int playerId, void* user, int dataType, const unsigned char* data, int length)
+void STREAMCLIENT_CALL RecordThenThrowOnOdd(int playerId, void* user, int dataType, const unsigned char* data, int length)
 {
     Record(playerId, user, dataType, data, length);
     if (ChunkCount() % 2 == 1)
         throw std::runtime_error("host failure");
 }
 
-void RecordThenStop(int playerId, void* user, int dataType, const unsigned char* data, int length)
+void STREAMCLIENT_CALL RecordThenStop(int playerId, void* user, int dataType, const unsigned char* data, int length)
 {
     Record(playerId, user, dataType, data, length);
     running.load()->Stop();
@@ -73,24 +72,6 @@ std::string Payload(size_t length, int seed)
     for (size_t i = 0; i < length; ++i)
         bytes[i] = static_cast<char>((i * 31 + static_cast<size_t>(seed) * 7) & 0xff);
     return bytes;
-}
-
-int OpenDescriptorCount()
-{
-    int count = 0;
-    DIR* directory = opendir("/proc/self/fd");
-    while (readdir(directory))
-        ++count;
-    closedir(directory);
-    return count;
-}
-
-long CpuMilliseconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000L +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000L;
 }
 
 TransportParams Params(int kind, int serverPort, int clientPort)
@@ -319,10 +300,10 @@ TEST_F(TransportWrapperTest, ServerClosingTheTcpConnectionLeavesAPausingThreadTh
     EXPECT_TRUE(WaitUntil([] { return ChunkCount() == 1; }));
     closesocket(media);
     media = 0;
-    long cpuBefore = CpuMilliseconds();
+    long cpuBefore = ProcessCpuMilliseconds();
     Sleep(300);
     // Every pass now reads 0 bytes; without the pause after it the thread would spin a core.
-    EXPECT_LT(CpuMilliseconds() - cpuBefore, 100);
+    EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, 100);
     StopAndAwaitFreed(wrapper);
     EXPECT_EQ(1u, ChunkCount());
 }
@@ -348,12 +329,12 @@ TEST_F(TransportWrapperTest, FailedInitializeSaysWhereAndLeavesNothingOpen)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         debug.Clear();
-        int descriptors = OpenDescriptorCount();
+        int handles = OpenHandleCount();
         // The wrapper never started a thread, so it stays ours to free.
         std::unique_ptr<CTransportWrapper> wrapper(new CTransportWrapper);
         EXPECT_EQ(-1, wrapper->Initialize(c.playerId, kUser, kWindow, Record, &c.params));
         EXPECT_EQ(c.lines, debug.Lines());
         EXPECT_EQ(nullptr, wrapper->GetRenderer());
-        EXPECT_EQ(descriptors, OpenDescriptorCount());
+        EXPECT_EQ(handles, OpenHandleCount());
     }
 }

@@ -1,0 +1,20 @@
+# Shared part of the mingw-w64 toolchain files: the including file sets MINGW_TRIPLE.
+#
+# The -posix compilers throughout: the tests use std::thread, std::mutex and
+# std::condition_variable, which gcc 12's win32 thread model lacks, and one compiler for the
+# whole tree keeps the static core linked into the tests identical to the one in client.dll.
+# Everything links statically (libgcc, libstdc++, winpthread), so the DLLs and test programs
+# need only system DLLs and lumodec.dll.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+set(CMAKE_SHARED_LINKER_FLAGS_INIT -static)

@@ -1,0 +1,9 @@
+#pragma once
+
+// What the test process holds and has spent, for tests that check that nothing leaks or spins.
+// CMake compiles the form for the system: ProcessProbe_posix.cpp or ProcessProbe_win32.cpp.
+
+// Open descriptors (POSIX) or handles (Windows) of the process.
+int OpenHandleCount();
+// User and system CPU time of the process so far, in milliseconds.
+long ProcessCpuMilliseconds();
