@@ -2,9 +2,17 @@
 
 #include "platform/LockGuard.h"
 
+#include <new>
+
 namespace {
 CLumoPortTable table;
-const int kMaxRateStep = 4;
+
+bool Usable(const LumoStreamHeader& header, int bufferSize)
+{
+    return bufferSize > 0 && header.clockRate > 0 &&
+           (header.packaging == LumoStreamHeader::kPackagingDatagrams ||
+            header.packaging == LumoStreamHeader::kPackagingFramed);
+}
 } // namespace
 
 CLumoPortTable& CLumoPortTable::Instance()
@@ -19,31 +27,25 @@ CLumoPortTable::Port* CLumoPortTable::Find(int port)
     return &ports[port];
 }
 
-// Runs change on a port in use (and open, when asked) under the lock: 1 when it did its work.
-template <typename Change>
-int CLumoPortTable::WithPort(int port, bool mustBeOpen, Change change)
+std::shared_ptr<CLumoStream> CLumoPortTable::StreamOf(int port)
 {
     CLockGuard guard(lock);
     Port* p = Find(port);
-    if (!p || (mustBeOpen && !p->open))
-        return 0;
-    return change(*p) ? 1 : 0;
+    return p ? p->stream : nullptr;
 }
 
-// Milliseconds of stream played since the current run began, at the current rate.
-unsigned CLumoPortTable::RunMs(const Port& p)
+// Takes the stream off the port (and frees the port, when asked): the caller stops it outside
+// the lock.
+std::shared_ptr<CLumoStream> CLumoPortTable::TakeStream(int port, bool freePort)
 {
-    if (p.playState != Playing)
-        return 0;
-    unsigned elapsed = GetTickCount() - p.runStart;
-    return p.rateStep >= 0 ? elapsed << p.rateStep : elapsed >> -p.rateStep;
-}
-
-// Folds the current run into the played time, so that a new run (or rate) starts from now.
-void CLumoPortTable::Settle(Port& p)
-{
-    p.playedMs += RunMs(p);
-    p.runStart = GetTickCount();
+    CLockGuard guard(lock);
+    Port* p = Find(port);
+    if (!p)
+        return nullptr;
+    std::shared_ptr<CLumoStream> stream = std::move(p->stream);
+    if (freePort)
+        *p = Port();
+    return stream;
 }
 
 int CLumoPortTable::GetPort(int* port)
@@ -64,122 +66,106 @@ int CLumoPortTable::GetPort(int* port)
 
 int CLumoPortTable::FreePort(int port)
 {
-    return WithPort(port, false, [](Port& p) {
-        p = Port();
-        return 1;
-    });
+    if (!CheckPort(port))
+        return 0;
+    std::shared_ptr<CLumoStream> stream = TakeStream(port, true);
+    if (stream)
+        stream->Stop();
+    return 1;
 }
 
 int CLumoPortTable::SetStreamOpenMode(int port, int mode)
 {
-    return WithPort(port, false, [mode](Port&) { return mode == LUMO_STREAM_REALTIME || mode == LUMO_STREAM_FILE; });
+    return CheckPort(port) && (mode == LUMO_STREAM_REALTIME || mode == LUMO_STREAM_FILE) ? 1 : 0;
 }
 
 int CLumoPortTable::OpenStream(int port, const unsigned char* header, int headerLength, int bufferSize)
 {
-    if (!header || headerLength <= 0 || bufferSize <= 0)
+    LumoStreamHeader parsed;
+    if (!parsed.Read(header, headerLength) || !Usable(parsed, bufferSize))
         return 0;
-    return WithPort(port, false, [bufferSize](Port& p) {
-        if (p.open)
-            return false;
-        p.open = true;
-        p.bufferSize = static_cast<unsigned>(bufferSize);
-        return true;
-    });
+    CLockGuard guard(lock);
+    Port* p = Find(port);
+    if (!p || p->stream)
+        return 0;
+    // make_shared is the one allocation here that throws rather than failing quietly.
+    try {
+        p->stream = std::make_shared<CLumoStream>(port, parsed, static_cast<unsigned>(bufferSize));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    p->stream->SetDisplay(p->display);
+    return 1;
 }
 
 int CLumoPortTable::CloseStream(int port)
 {
-    return WithPort(port, true, [](Port& p) {
-        p.open = false;
-        p.playState = Stopped;
-        p.bytesQueued = 0;
-        return 1;
-    });
+    std::shared_ptr<CLumoStream> stream = TakeStream(port, false);
+    if (!stream)
+        return 0;
+    stream->Stop();
+    return 1;
 }
 
 int CLumoPortTable::InputData(int port, const unsigned char* data, int length)
 {
-    if (!data || length <= 0)
-        return 0;
-    return WithPort(port, true, [length](Port& p) {
-        if (p.playState == Playing)
-            return true;
-        // Full: "not now", the caller retries or drops the block.
-        if (static_cast<unsigned>(length) > p.bufferSize - p.bytesQueued)
-            return false;
-        p.bytesQueued += static_cast<unsigned>(length);
-        return true;
-    });
+    std::shared_ptr<CLumoStream> stream = StreamOf(port);
+    return stream && data && length > 0 ? stream->Input(data, length) : 0;
 }
 
 int CLumoPortTable::Play(int port)
 {
-    return WithPort(port, true, [](Port& p) {
-        Settle(p);
-        p.playState = Playing;
-        p.bytesQueued = 0;
-        return 1;
-    });
+    std::shared_ptr<CLumoStream> stream = StreamOf(port);
+    return stream ? stream->Play() : 0;
 }
 
 int CLumoPortTable::Pause(int port, int pause)
 {
-    return WithPort(port, true, [pause](Port& p) {
-        if (p.playState == Stopped)
-            return false;
-        Settle(p);
-        p.playState = pause ? Paused : Playing;
-        return true;
-    });
+    std::shared_ptr<CLumoStream> stream = StreamOf(port);
+    return stream ? stream->Pause(pause) : 0;
 }
 
 int CLumoPortTable::Stop(int port)
 {
-    return WithPort(port, true, [](Port& p) {
-        p.playState = Stopped;
-        p.playedMs = 0;
-        p.rateStep = 0;
-        return 1;
-    });
+    std::shared_ptr<CLumoStream> stream = StreamOf(port);
+    return stream ? stream->Stop() : 0;
 }
 
 int CLumoPortTable::ResetSourceBuffer(int port)
 {
-    return WithPort(port, true, [](Port& p) {
-        p.bytesQueued = 0;
-        return 1;
-    });
+    std::shared_ptr<CLumoStream> stream = StreamOf(port);
+    if (!stream)
+        return 0;
+    stream->ResetSource();
+    return 1;
 }
 
 unsigned CLumoPortTable::GetPlayedTime(int port)
 {
-    CLockGuard guard(lock);
-    Port* p = Find(port);
-    return p && p->open ? (p->playedMs + RunMs(*p)) / kPlayedTimeUnitMs : 0;
+    std::shared_ptr<CLumoStream> stream = StreamOf(port);
+    return stream ? stream->PlayedTime() : 0;
 }
 
 int CLumoPortTable::StepRate(int port, int step)
 {
-    return WithPort(port, true, [step](Port& p) {
-        int next = p.rateStep + step;
-        if (next < -kMaxRateStep || next > kMaxRateStep)
-            return false;
-        Settle(p);
-        p.rateStep = next;
-        return true;
-    });
+    std::shared_ptr<CLumoStream> stream = StreamOf(port);
+    return stream ? stream->StepRate(step) : 0;
 }
 
 int CLumoPortTable::SetDisplayCallBack(int port, LumoDisplayCallBack callback)
 {
-    return WithPort(port, false, [callback](Port& p) {
-        p.display = callback;
-        return 1;
-    });
+    CLockGuard guard(lock);
+    Port* p = Find(port);
+    if (!p)
+        return 0;
+    p->display = callback;
+    if (p->stream)
+        p->stream->SetDisplay(callback);
+    return 1;
 }
 
 int CLumoPortTable::CheckPort(int port)
 {
-    return WithPort(port, false, [](Port&) { return 1; });
+    CLockGuard guard(lock);
+    return Find(port) ? 1 : 0;
 }

@@ -1,16 +1,18 @@
 #pragma once
 
+#include "LumoStream.h"
 #include "platform/CriticalSection.h"
 #include "player/lumodec.h"
 
-// The stand-in decoder's state: the ports it hands out and, per port, the stream and play state
-// the client relies on. It accepts and paces a stream but decodes nothing yet: input is
-// consumed at once while playing and queued up to the source buffer size otherwise.
+#include <memory>
+
+// The stand-in decoder's ports: which are handed out, the display callback registered on each,
+// and the stream open on it. Stream calls find the stream under the table's lock and run on it
+// outside that lock, so that a display callback may call back into the table while a Stop waits
+// for its display thread.
 class CLumoPortTable {
 public:
     static constexpr int kMaxPorts = 256;
-    // The played time counts in units of 64 ms.
-    static constexpr unsigned kPlayedTimeUnitMs = 64;
 
     static CLumoPortTable& Instance();
 
@@ -32,27 +34,15 @@ public:
     int CheckPort(int port);
 
 private:
-    enum PlayState { Stopped, Playing, Paused };
-
     struct Port {
         bool inUse = false;
-        bool open = false;
-        PlayState playState = Stopped;
-        int rateStep = 0;
-        // Played time before the current run, and when the current run began.
-        unsigned playedMs = 0;
-        DWORD runStart = 0;
-        // Input waiting to be shown, held to the source buffer size given at open.
-        unsigned bytesQueued = 0;
-        unsigned bufferSize = 0;
         LumoDisplayCallBack display = nullptr;
+        std::shared_ptr<CLumoStream> stream;
     };
 
     Port* Find(int port);
-    template <typename Change>
-    int WithPort(int port, bool mustBeOpen, Change change);
-    static unsigned RunMs(const Port& p);
-    static void Settle(Port& p);
+    std::shared_ptr<CLumoStream> StreamOf(int port);
+    std::shared_ptr<CLumoStream> TakeStream(int port, bool freePort);
 
     Port ports[kMaxPorts];
     CCriticalSection lock;

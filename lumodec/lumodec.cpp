@@ -1,10 +1,19 @@
 // The decoder library's exported functions, over the stand-in's port table.
+#include "BmpWriter.h"
+#include "JpegWriter.h"
 #include "LumoPortTable.h"
+
+#include <cstddef>
 
 namespace {
 CLumoPortTable& Ports()
 {
     return CLumoPortTable::Instance();
+}
+
+CYv12RgbReader Picture(const unsigned char* picture, int size, int width, int height, int pictureType)
+{
+    return CYv12RgbReader(picture, size > 0 ? static_cast<size_t>(size) : 0, width, height, pictureType);
 }
 } // namespace
 
@@ -138,15 +147,16 @@ int LUMO_CALL Lumo_SetDisplayCallBack(int port, LumoDisplayCallBack displayCallB
     return Ports().SetDisplayCallBack(port, displayCallBack);
 }
 
-// Pictures are written once the stand-in decodes; until then no file is made.
-int LUMO_CALL Lumo_ConvertToBmpFile(const unsigned char*, int, int, int, int, const char*)
+int LUMO_CALL Lumo_ConvertToBmpFile(const unsigned char* picture, int size, int width, int height, int pictureType,
+                                    const char* path)
 {
-    return 0;
+    return CBmpWriter::Write(Picture(picture, size, width, height, pictureType), path) ? 1 : 0;
 }
 
-int LUMO_CALL Lumo_ConvertToJpegFile(const unsigned char*, int, int, int, int, const char*)
+int LUMO_CALL Lumo_ConvertToJpegFile(const unsigned char* picture, int size, int width, int height, int pictureType,
+                                     const char* path)
 {
-    return 0;
+    return CJpegWriter::Write(Picture(picture, size, width, height, pictureType), path) ? 1 : 0;
 }
 
 } // extern "C"

@@ -1,0 +1,79 @@
+#include "FramePacer.h"
+
+void CFramePacer::Anchor(uint32_t timestamp, DWORD now)
+{
+    anchored = true;
+    anchorTime = timestamp;
+    anchorTick = now;
+}
+
+// Stream ticks as wall milliseconds at the current rate.
+int64_t CFramePacer::ScaledMs(uint32_t ticks) const
+{
+    uint64_t ms = static_cast<uint64_t>(ticks) * 1000 / clockRate;
+    return static_cast<int64_t>(rateStep >= 0 ? ms >> rateStep : ms << -rateStep);
+}
+
+// Whether a frame at "to" follows one at "from" as an ordinary step forward.
+bool CFramePacer::IsStep(uint32_t from, uint32_t to) const
+{
+    uint32_t ticks = to - from;
+    return ticks < 0x80000000u && static_cast<uint64_t>(ticks) * 1000 <= static_cast<uint64_t>(kMaxStepMs) * clockRate;
+}
+
+void CFramePacer::Admit(uint32_t timestamp, DWORD now)
+{
+    if (!anchored || !IsStep(anchorTime, timestamp) || WaitMs(timestamp, now) < -kMaxLagMs)
+        Anchor(timestamp, now);
+}
+
+int CFramePacer::WaitMs(uint32_t timestamp, DWORD now) const
+{
+    // Behind the anchor (the anchor moved on after the frame was admitted): due now.
+    if (!IsStep(anchorTime, timestamp))
+        return 0;
+    int64_t dueIn = ScaledMs(timestamp - anchorTime) - static_cast<int32_t>(now - anchorTick);
+    return static_cast<int>(dueIn);
+}
+
+void CFramePacer::Shown(uint32_t timestamp)
+{
+    if (haveShown && IsStep(lastShown, timestamp))
+        playedTicks += timestamp - lastShown;
+    haveShown = true;
+    lastShown = timestamp;
+}
+
+bool CFramePacer::StepRate(int step, DWORD now)
+{
+    int next = rateStep + step;
+    if (next < -kMaxRateStep || next > kMaxRateStep)
+        return false;
+    rateStep = next;
+    Resume(now);
+    return true;
+}
+
+void CFramePacer::Resume(DWORD now)
+{
+    if (anchored)
+        Anchor(haveShown ? lastShown : anchorTime, now);
+}
+
+void CFramePacer::Restart()
+{
+    anchored = false;
+    haveShown = false;
+}
+
+void CFramePacer::Clear()
+{
+    Restart();
+    rateStep = 0;
+    playedTicks = 0;
+}
+
+uint32_t CFramePacer::PlayedMs() const
+{
+    return static_cast<uint32_t>(playedTicks * 1000 / clockRate);
+}

@@ -1,0 +1,224 @@
+#include "LumoStream.h"
+
+#include "DecodePipeline.h"
+#include "platform/LockGuard.h"
+
+#include <new>
+#include <utility>
+
+// What the display thread owns: its reference to the stream, its pipeline, and the frame it
+// holds until the frame is due.
+struct CLumoStream::DisplayRun {
+    std::shared_ptr<CLumoStream> stream;
+    std::unique_ptr<CDecodePipeline> pipeline;
+    DecodedFrame frame;
+    bool holding = false;
+    bool admitted = false;
+};
+
+namespace {
+// The stream whose display thread this is: a Stop from inside a display callback must not wait
+// for its own thread.
+thread_local const CLumoStream* displayedStream = nullptr;
+} // namespace
+
+CLumoStream::CLumoStream(int port, const LumoStreamHeader& header, unsigned bufferSize)
+    : port(port), framed(header.packaging == LumoStreamHeader::kPackagingFramed), bufferSize(bufferSize),
+      queue(bufferSize), pacer(header.clockRate)
+{
+}
+
+int CLumoStream::Input(const unsigned char* data, int length)
+{
+    CLockGuard guard(lock);
+    return queue.Push(data, length) ? 1 : 0;
+}
+
+unsigned CLumoStream::QueuedBytes()
+{
+    CLockGuard guard(lock);
+    return queue.Bytes();
+}
+
+int CLumoStream::Play()
+{
+    CLockGuard guard(lock);
+    if (state == Paused)
+        pacer.Resume(GetTickCount());
+    else if (state == Stopped && (displayRunning || !StartDisplay()))
+        return 0;
+    state = Playing;
+    return 1;
+}
+
+int CLumoStream::Pause(int pause)
+{
+    CLockGuard guard(lock);
+    if (state == Stopped)
+        return 0;
+    if (!pause && state == Paused)
+        pacer.Resume(GetTickCount());
+    state = pause ? Paused : Playing;
+    return 1;
+}
+
+int CLumoStream::Stop()
+{
+    {
+        CLockGuard guard(lock);
+        state = Stopped;
+        stopping = displayRunning;
+        pacer.Clear();
+    }
+    if (displayedStream != this) {
+        while (DisplayRunning())
+            Sleep(1);
+    }
+    return 1;
+}
+
+void CLumoStream::ResetSource()
+{
+    CLockGuard guard(lock);
+    queue.Clear();
+    resetPending = displayRunning;
+}
+
+unsigned CLumoStream::PlayedTime()
+{
+    CLockGuard guard(lock);
+    return pacer.PlayedUnits();
+}
+
+int CLumoStream::StepRate(int step)
+{
+    CLockGuard guard(lock);
+    return pacer.StepRate(step, GetTickCount()) ? 1 : 0;
+}
+
+bool CLumoStream::DisplayRunning()
+{
+    CLockGuard guard(lock);
+    return displayRunning;
+}
+
+// Called with the lock held. The access unit limit is the source buffer size too: no frame
+// could have been queued whole beyond it.
+bool CLumoStream::StartDisplay()
+{
+    std::unique_ptr<DisplayRun> run(new (std::nothrow) DisplayRun);
+    if (!run)
+        return false;
+    run->pipeline.reset(new (std::nothrow) CDecodePipeline(framed, bufferSize));
+    if (!run->pipeline || !run->pipeline->Open())
+        return false;
+    run->stream = shared_from_this();
+    displayRunning = true;
+    stopping = false;
+    resetPending = false;
+    if (_beginthread(DisplayThread, 0, run.get()) == static_cast<uintptr_t>(-1)) {
+        displayRunning = false;
+        return false;
+    }
+    run.release(); // the display thread frees it
+    return true;
+}
+
+void CLumoStream::DisplayThread(void* argument)
+{
+    std::unique_ptr<DisplayRun> run(static_cast<DisplayRun*>(argument));
+    displayedStream = run->stream.get();
+    run->stream->RunDisplay(*run);
+    run->pipeline.reset();
+    run->stream->DisplayEnded();
+}
+
+void CLumoStream::DisplayEnded()
+{
+    CLockGuard guard(lock);
+    displayRunning = false;
+    stopping = false;
+}
+
+void CLumoStream::RunDisplay(DisplayRun& run)
+{
+    for (;;) {
+        DWORD waitMs = kIdleMs;
+        uint32_t stamp = 0;
+        switch (Schedule(run, &waitMs, &stamp)) {
+        case Next::End:
+            return;
+        case Next::Show:
+            Show(run, stamp);
+            break;
+        case Next::Decode:
+            run.holding = TakeFrame(run);
+            run.admitted = false;
+            if (!run.holding)
+                Sleep(kIdleMs);
+            break;
+        case Next::Wait:
+            Sleep(waitMs);
+            break;
+        }
+    }
+}
+
+// Decides, under the lock, what the display thread does next; the work itself is done outside.
+CLumoStream::Next CLumoStream::Schedule(DisplayRun& run, DWORD* waitMs, uint32_t* stamp)
+{
+    CLockGuard guard(lock);
+    if (stopping)
+        return Next::End;
+    if (resetPending) {
+        run.pipeline->Reset();
+        pacer.Restart();
+        run.holding = false;
+        resetPending = false;
+    }
+    if (state != Playing)
+        return Next::Wait;
+    if (!run.holding)
+        return Next::Decode;
+    DWORD now = GetTickCount();
+    if (!run.admitted)
+        pacer.Admit(run.frame.timestamp, now);
+    run.admitted = true;
+    int wait = pacer.WaitMs(run.frame.timestamp, now);
+    if (wait > 0) {
+        *waitMs = wait < static_cast<int>(kIdleMs) ? static_cast<DWORD>(wait) : kIdleMs;
+        return Next::Wait;
+    }
+    pacer.Shown(run.frame.timestamp);
+    *stamp = pacer.PlayedMs();
+    run.holding = false;
+    return Next::Show;
+}
+
+// Decodes until a frame comes out or the queue is empty. Stops taking input once a reset is
+// pending, so that the first blocks after a seek are not thrown away with the old ones.
+bool CLumoStream::TakeFrame(DisplayRun& run)
+{
+    while (!run.pipeline->NextFrame(&run.frame)) {
+        std::unique_ptr<CBlockQueue::Block> block;
+        {
+            CLockGuard guard(lock);
+            if (!resetPending && !stopping)
+                block = queue.Pop();
+        }
+        if (!block)
+            return false;
+        run.pipeline->Feed(std::move(block));
+    }
+    return true;
+}
+
+// The callback may unregister itself or call back into the library: no lock is held here.
+void CLumoStream::Show(const DisplayRun& run, uint32_t stamp)
+{
+    LumoDisplayCallBack callback = display.load(std::memory_order_acquire);
+    const CYv12Picture& picture = run.frame.picture;
+    if (callback && run.frame.hasPicture)
+        callback(port, picture.Data(), static_cast<int>(picture.Size()), picture.Width(), picture.Height(),
+                 static_cast<int>(stamp), CYv12Picture::kPictureType, 0);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "BlockQueue.h"
+#include "FramePacer.h"
+#include "LumoStreamHeader.h"
+#include "platform/CriticalSection.h"
+#include "player/lumodec.h"
+
+#include <atomic>
+#include <memory>
+
+// One open decoder stream: the input queue, filled by the receive thread and held to the source
+// buffer size, and the display thread, which runs from Play to Stop, decodes the queued input
+// and shows each frame when its stream time comes.
+//
+// Owned by shared pointers: the port table holds one while the stream is open, the display
+// thread another while it runs, so that a stream closed from inside its own display callback
+// lives until its thread has left it.
+class CLumoStream : public std::enable_shared_from_this<CLumoStream> {
+public:
+    // How long the display thread sleeps when it has nothing to do, at most.
+    static constexpr DWORD kIdleMs = 5;
+
+    CLumoStream(int port, const LumoStreamHeader& header, unsigned bufferSize);
+
+    // 0 ("not now") when the block would pass the source buffer size.
+    int Input(const unsigned char* data, int length);
+    int Play();
+    int Pause(int pause);
+    // Ends the display thread (and waits for it, unless called on it) and clears the played time.
+    int Stop();
+    // Empties the queue; the display thread starts again at the next key frame.
+    void ResetSource();
+    unsigned PlayedTime();
+    int StepRate(int step);
+    void SetDisplay(LumoDisplayCallBack callback) { display.store(callback, std::memory_order_release); }
+    unsigned QueuedBytes();
+
+private:
+    enum PlayState { Stopped, Playing, Paused };
+    enum class Next { End, Show, Decode, Wait };
+    struct DisplayRun;
+
+    static void DisplayThread(void* argument);
+    bool StartDisplay();
+    void RunDisplay(DisplayRun& run);
+    Next Schedule(DisplayRun& run, DWORD* waitMs, uint32_t* stamp);
+    bool TakeFrame(DisplayRun& run);
+    void Show(const DisplayRun& run, uint32_t stamp);
+    void DisplayEnded();
+    bool DisplayRunning();
+
+    const int port;
+    const bool framed;
+    const unsigned bufferSize;
+    std::atomic<LumoDisplayCallBack> display{nullptr};
+
+    // Guards everything below; never held while a callback runs or a frame decodes.
+    CCriticalSection lock;
+    CBlockQueue queue;
+    CFramePacer pacer;
+    PlayState state = Stopped;
+    bool displayRunning = false;
+    bool stopping = false;
+    bool resetPending = false;
+};

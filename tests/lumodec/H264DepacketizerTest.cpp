@@ -1,0 +1,236 @@
+#include "H264Depacketizer.h"
+#include "TestCaseName.h"
+#include "TestStream.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+const size_t kLimit = 4096;
+
+// NAL units by type: their header byte and a little body.
+const Bytes kSps = {0x67, 0x42, 0x00, 0x1e};
+const Bytes kPps = {0x68, 0xce, 0x38};
+const Bytes kIdr = {0x65, 0x88, 0x84, 0x21, 0x43};
+const Bytes kSlice = {0x41, 0x9a, 0x02};
+
+Bytes Rtp(uint16_t sequence, uint32_t timestamp, bool marker, const Bytes& payload)
+{
+    return CTestPacketizer::Rtp(sequence, timestamp, marker, payload);
+}
+
+// A FU-A payload of the NAL unit's body bytes [from, to).
+Bytes Fragment(const Bytes& nal, size_t from, size_t to, bool start, bool end)
+{
+    Bytes payload = {static_cast<unsigned char>((nal[0] & 0xe0) | 28),
+                     static_cast<unsigned char>((start ? 0x80 : 0) | (end ? 0x40 : 0) | (nal[0] & 0x1f))};
+    payload.insert(payload.end(), nal.begin() + from, nal.begin() + to);
+    return payload;
+}
+
+Bytes StapA(const std::vector<Bytes>& nals)
+{
+    Bytes payload = {24};
+    for (const Bytes& nal : nals) {
+        payload.push_back(static_cast<unsigned char>(nal.size() >> 8));
+        payload.push_back(static_cast<unsigned char>(nal.size()));
+        payload.insert(payload.end(), nal.begin(), nal.end());
+    }
+    return payload;
+}
+
+// The Annex-B access unit of these NAL units.
+Bytes Unit(const std::vector<Bytes>& nals)
+{
+    Bytes unit;
+    for (const Bytes& nal : nals) {
+        unit.insert(unit.end(), {0, 0, 0, 1});
+        unit.insert(unit.end(), nal.begin(), nal.end());
+    }
+    return unit;
+}
+
+Bytes Raw(std::initializer_list<unsigned char> bytes)
+{
+    return Bytes(bytes);
+}
+
+Bytes Large(unsigned char header, size_t size)
+{
+    Bytes nal(size, 0x55);
+    nal[0] = header;
+    return nal;
+}
+
+struct Expected {
+    uint32_t timestamp;
+    Bytes unit;
+};
+
+struct DepacketizeCase {
+    std::string name;
+    std::vector<Bytes> packets;
+    std::vector<Expected> units;
+};
+
+std::vector<Expected> Depacketize(const std::vector<Bytes>& packets)
+{
+    CH264Depacketizer depacketizer(kLimit);
+    std::vector<Expected> units;
+    H264AccessUnit unit;
+    for (const Bytes& packet : packets) {
+        depacketizer.Push(packet.data(), static_cast<int>(packet.size()));
+        while (depacketizer.Take(&unit))
+            units.push_back({unit.timestamp, Bytes(unit.data, unit.data + unit.size)});
+    }
+    return units;
+}
+
+const Bytes kLarge = Large(0x65, 5000);
+
+const DepacketizeCase kCases[] = {
+    {"single NAL units, one access unit ended by the marker",
+     {Rtp(1, 100, false, kSps), Rtp(2, 100, false, kPps), Rtp(3, 100, true, kIdr)},
+     {{100, Unit({kSps, kPps, kIdr})}}},
+    {"access unit ended by the next timestamp",
+     {Rtp(1, 100, false, kIdr), Rtp(2, 200, true, kSlice)},
+     {{100, Unit({kIdr})}, {200, Unit({kSlice})}}},
+    {"FU-A fragments joined",
+     {Rtp(1, 100, false, Fragment(kIdr, 1, 2, true, false)), Rtp(2, 100, false, Fragment(kIdr, 2, 4, false, false)),
+      Rtp(3, 100, true, Fragment(kIdr, 4, 5, false, true))},
+     {{100, Unit({kIdr})}}},
+    {"STAP-A unpacked", {Rtp(1, 100, true, StapA({kSps, kPps, kIdr}))}, {{100, Unit({kSps, kPps, kIdr})}}},
+    {"sequence numbers wrap", {Rtp(65535, 100, true, kIdr), Rtp(0, 200, true, kSlice)},
+     {{100, Unit({kIdr})}, {200, Unit({kSlice})}}},
+    {"nothing before the first key frame", {Rtp(1, 100, true, kSlice), Rtp(2, 200, true, kIdr)}, {{200, Unit({kIdr})}}},
+    {"a gap drops frames until the next key frame",
+     {Rtp(1, 100, true, kIdr), Rtp(2, 200, true, kSlice), Rtp(4, 400, true, kSlice), Rtp(5, 500, true, kSlice),
+      Rtp(6, 600, true, kIdr), Rtp(7, 700, true, kSlice)},
+     {{100, Unit({kIdr})}, {200, Unit({kSlice})}, {600, Unit({kIdr})}, {700, Unit({kSlice})}}},
+    {"a gap inside a key frame drops it too",
+     {Rtp(1, 100, false, Fragment(kIdr, 1, 2, true, false)), Rtp(3, 100, true, Fragment(kIdr, 4, 5, false, true)),
+      Rtp(4, 200, true, kSlice), Rtp(5, 300, true, kIdr)},
+     {{300, Unit({kIdr})}}},
+    {"a late or repeated packet is ignored",
+     {Rtp(1, 100, true, kIdr), Rtp(2, 200, true, kSlice), Rtp(1, 100, true, kIdr), Rtp(3, 300, true, kSlice)},
+     {{100, Unit({kIdr})}, {200, Unit({kSlice})}, {300, Unit({kSlice})}}},
+    {"FU-A without its start is dropped until the next key frame",
+     {Rtp(1, 100, true, kIdr), Rtp(2, 200, true, Fragment(kSlice, 1, 3, false, true)), Rtp(3, 300, true, kSlice),
+      Rtp(4, 400, true, kIdr)},
+     {{100, Unit({kIdr})}, {400, Unit({kIdr})}}},
+    {"FU-A interrupted by another NAL unit",
+     {Rtp(1, 100, false, Fragment(kIdr, 1, 2, true, false)), Rtp(2, 100, true, kSlice), Rtp(3, 200, true, kIdr)},
+     {{200, Unit({kIdr})}}},
+    {"FU-A started twice", {Rtp(1, 100, false, Fragment(kIdr, 1, 2, true, false)),
+                            Rtp(2, 100, true, Fragment(kIdr, 1, 5, true, true)), Rtp(3, 200, true, kIdr)},
+     {{200, Unit({kIdr})}}},
+    {"FU-A left open at the marker", {Rtp(1, 100, true, Fragment(kIdr, 1, 3, true, false)), Rtp(2, 200, true, kIdr)},
+     {{200, Unit({kIdr})}}},
+    {"STAP-A with a size beyond the packet", {Rtp(1, 100, true, Raw({24, 0, 9, 0x65, 1})), Rtp(2, 200, true, kIdr)},
+     {{200, Unit({kIdr})}}},
+    {"STAP-A with a zero size", {Rtp(1, 100, true, Raw({24, 0, 0})), Rtp(2, 200, true, kIdr)}, {{200, Unit({kIdr})}}},
+    {"FU-A shorter than its header", {Rtp(1, 100, true, Raw({28})), Rtp(2, 200, true, kIdr)}, {{200, Unit({kIdr})}}},
+    {"an access unit beyond the limit is dropped",
+     {Rtp(1, 100, false, Fragment(kLarge, 1, 2500, true, false)),
+      Rtp(2, 100, true, Fragment(kLarge, 2500, 5000, false, true)), Rtp(3, 200, true, kSlice),
+      Rtp(4, 300, true, kIdr)},
+     {{300, Unit({kIdr})}}},
+    {"packet types we do not take are skipped",
+     {Rtp(1, 100, false, Raw({25, 1, 2})), Rtp(2, 100, true, kIdr)},
+     {{100, Unit({kIdr})}}},
+};
+
+class DepacketizeTest : public ::testing::TestWithParam<DepacketizeCase> {};
+
+TEST_P(DepacketizeTest, GivesTheAccessUnits)
+{
+    std::vector<Expected> units = Depacketize(GetParam().packets);
+    ASSERT_EQ(units.size(), GetParam().units.size());
+    for (size_t i = 0; i < units.size(); ++i) {
+        EXPECT_EQ(units[i].timestamp, GetParam().units[i].timestamp) << i;
+        EXPECT_EQ(units[i].unit, GetParam().units[i].unit) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(H264Depacketizer, DepacketizeTest, ::testing::ValuesIn(kCases),
+                         CaseName<DepacketizeCase>);
+
+// Packets a hostile server might send; none may be read past its end, and none takes a place
+// in the sequence, so the key frame after them comes through.
+struct HostileCase {
+    std::string name;
+    Bytes packet;
+};
+
+Bytes WithHeader(unsigned char first, std::initializer_list<unsigned char> rest)
+{
+    Bytes packet = {first, 96, 0, 2, 0, 0, 0, 150, 0, 0, 0, 1};
+    packet.insert(packet.end(), rest);
+    return packet;
+}
+
+const HostileCase kHostile[] = {
+    {"empty", {}},
+    {"shorter than the fixed header", Raw({0x80, 96, 0, 2, 0, 0})},
+    {"version 1", WithHeader(0x40, {0x65, 1})},
+    {"15 CSRCs in a short packet", WithHeader(0x8f, {0x65, 1, 2, 3})},
+    {"extension header cut off", WithHeader(0x90, {0xbe, 0xde})},
+    {"extension longer than the packet", WithHeader(0x90, {0xbe, 0xde, 0x40, 0x00, 0x65, 1})},
+    {"padding longer than the packet", WithHeader(0xa0, {0x65, 1, 200})},
+    {"zero padding", WithHeader(0xa0, {0x65, 1, 0})},
+    {"header only", WithHeader(0x80, {})},
+    {"padding eats the payload", WithHeader(0xa0, {0x65, 2})},
+};
+
+class HostileTest : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(HostileTest, IsIgnored)
+{
+    const Bytes& hostile = GetParam().packet;
+    // Given from a buffer of its own size, so that the sanitizer sees any read past its end.
+    std::unique_ptr<unsigned char[]> exact(new unsigned char[hostile.size() + 1]);
+    std::copy(hostile.begin(), hostile.end(), exact.get());
+    CH264Depacketizer depacketizer(kLimit);
+    Bytes first = Rtp(1, 100, true, kIdr);
+    Bytes next = Rtp(2, 200, true, kIdr);
+    H264AccessUnit unit;
+    depacketizer.Push(first.data(), static_cast<int>(first.size()));
+    EXPECT_TRUE(depacketizer.Take(&unit));
+    depacketizer.Push(exact.get(), static_cast<int>(hostile.size()));
+    EXPECT_FALSE(depacketizer.Take(&unit));
+    depacketizer.Push(next.data(), static_cast<int>(next.size()));
+    ASSERT_TRUE(depacketizer.Take(&unit));
+    EXPECT_EQ(unit.timestamp, 200u);
+}
+
+INSTANTIATE_TEST_SUITE_P(H264Depacketizer, HostileTest, ::testing::ValuesIn(kHostile),
+                         CaseName<HostileCase>);
+
+TEST(H264Depacketizer, ExtensionAndCsrcsAreSkipped)
+{
+    Bytes packet = {0x91, 0xe0, 0, 1, 0, 0, 0, 100, 0, 0, 0, 1, 9, 9, 9, 9, 0xbe, 0xde, 0, 1, 7, 7, 7, 7};
+    packet.insert(packet.end(), kIdr.begin(), kIdr.end());
+    std::vector<Expected> units = Depacketize({packet});
+    ASSERT_EQ(units.size(), 1u);
+    EXPECT_EQ(units[0].unit, Unit({kIdr}));
+}
+
+TEST(H264Depacketizer, ResetWaitsForTheNextKeyFrame)
+{
+    CH264Depacketizer depacketizer(kLimit);
+    H264AccessUnit unit;
+    Bytes packets[] = {Rtp(1, 100, true, kIdr), Rtp(9, 900, true, kSlice), Rtp(10, 1000, true, kIdr)};
+    depacketizer.Push(packets[0].data(), static_cast<int>(packets[0].size()));
+    EXPECT_TRUE(depacketizer.Take(&unit));
+    depacketizer.Reset();
+    depacketizer.Push(packets[1].data(), static_cast<int>(packets[1].size()));
+    EXPECT_FALSE(depacketizer.Take(&unit));
+    depacketizer.Push(packets[2].data(), static_cast<int>(packets[2].size()));
+    ASSERT_TRUE(depacketizer.Take(&unit));
+    EXPECT_EQ(unit.timestamp, 1000u);
+}
+
+} // namespace
