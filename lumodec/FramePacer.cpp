@@ -36,10 +36,15 @@ int CFramePacer::WaitMs(uint32_t timestamp, DWORD now) const
     return static_cast<int>(dueIn);
 }
 
+// The played time is the position in the stream: how far the frame lies from the first one
+// shown since the start. A seek therefore moves it, as the host that seeks to a second expects.
 void CFramePacer::Shown(uint32_t timestamp)
 {
-    if (haveShown && IsStep(lastShown, timestamp))
-        playedTicks += timestamp - lastShown;
+    if (!haveFirst) {
+        firstShown = timestamp;
+        haveFirst = true;
+    }
+    playedTicks = static_cast<uint32_t>(timestamp - firstShown);
     haveShown = true;
     lastShown = timestamp;
 }
@@ -70,6 +75,7 @@ void CFramePacer::Clear()
 {
     Restart();
     rateStep = 0;
+    haveFirst = false;
     playedTicks = 0;
 }
 

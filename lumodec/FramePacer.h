@@ -26,18 +26,18 @@ public:
     void Admit(uint32_t timestamp, DWORD now);
     // Milliseconds until an admitted frame is due; 0 or less when it is due.
     int WaitMs(uint32_t timestamp, DWORD now) const;
-    // Counts the frame as shown: the played time grows by its distance from the frame before.
+    // Counts the frame as shown: the played time becomes its distance from the first frame.
     void Shown(uint32_t timestamp);
     // One step faster (+1) or slower (-1); false past the last step.
     bool StepRate(int step, DWORD now);
     // Continues after a pause or a rate change from the last frame shown, now.
     void Resume(DWORD now);
-    // The source starts again (after a seek): the next frame is due at once and adds no time.
+    // The source starts again (after a seek): the next frame is due at once.
     void Restart();
     // Back to the start: no played time, normal rate.
     void Clear();
 
-    // Stream time shown so far, in milliseconds and in 64 ms units.
+    // The position of the last frame shown, in milliseconds and in 64 ms units.
     uint32_t PlayedMs() const;
     unsigned PlayedUnits() const { return PlayedMs() / kPlayedTimeUnitMs; }
 
@@ -53,5 +53,7 @@ private:
     DWORD anchorTick = 0;
     bool haveShown = false;
     uint32_t lastShown = 0;
+    bool haveFirst = false;
+    uint32_t firstShown = 0;
     uint64_t playedTicks = 0;
 };

@@ -69,18 +69,22 @@ TEST(FramePacer, PlayedTimeCountsShownStreamTimeIn64MsUnits)
     EXPECT_EQ(pacer.PlayedUnits(), 15u);
 }
 
-TEST(FramePacer, JumpsAndRestartsAddNoTime)
+TEST(FramePacer, PlayedTimeIsThePositionSoSeeksMoveIt)
 {
     CFramePacer pacer(kClock);
-    pacer.Shown(0);
-    pacer.Shown(640 * kTicksPerMs);
-    pacer.Shown(60000 * kTicksPerMs);
+    pacer.Shown(1000);
+    pacer.Shown(1000 + 640 * kTicksPerMs);
     EXPECT_EQ(pacer.PlayedUnits(), 10u);
-    pacer.Restart();
-    pacer.Shown(0);
-    EXPECT_EQ(pacer.PlayedUnits(), 10u);
+    pacer.Restart(); // a seek to second 60
+    pacer.Shown(1000 + 60000 * kTicksPerMs);
+    EXPECT_EQ(pacer.PlayedMs(), 60000u);
+    pacer.Restart(); // and back to second 1
+    pacer.Shown(1000 + 1024 * kTicksPerMs);
+    EXPECT_EQ(pacer.PlayedUnits(), 16u);
     pacer.Clear();
     EXPECT_EQ(pacer.PlayedUnits(), 0u);
+    pacer.Shown(5000);
+    EXPECT_EQ(pacer.PlayedUnits(), 0u) << "after a stop the next frame is the start";
 }
 
 TEST(FramePacer, ResumeContinuesFromTheLastShownFrame)
