@@ -27,15 +27,15 @@ TEST(DecodeMeasure, DISABLED_CpuPerStream640x360At25Fps)
 {
     const int seconds = 20;
     const int fps = 25;
-    TestVideoSpec spec;
-    spec.width = 640;
-    spec.height = 360;
-    spec.frames = seconds * fps;
-    spec.keyInterval = 50;
-    spec.moving = true;
-    spec.bitRate = 1000000;
+    TestVideoSpec clip;
+    clip.width = 640;
+    clip.height = 360;
+    clip.frames = seconds * fps;
+    clip.keyInterval = 50;
+    clip.moving = true;
+    clip.bitRate = 1000000;
     std::vector<Bytes> units;
-    ASSERT_TRUE(CTestEncoder::Encode(spec, &units));
+    ASSERT_TRUE(CTestEncoder::Encode(clip, &units));
     CTestPacketizer packetizer(1400);
     std::vector<std::vector<Bytes>> frames;
     size_t bytes = 0;
@@ -54,11 +54,11 @@ TEST(DecodeMeasure, DISABLED_CpuPerStream640x360At25Fps)
             Sleep(1);
         ASSERT_TRUE(stream.Feed(frames[i]));
     }
-    WaitUntil([&] { return shown.load() == spec.frames; }, 5000);
+    WaitUntil([&] { return shown.load() == clip.frames; }, 5000);
     double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     double wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();
     printf("%d of %d frames shown, %.0f kbit/s; CPU %.0f ms in %.0f ms: %.1f %% of one core\n", shown.load(),
-           spec.frames, 8.0 * bytes / seconds / 1000, cpuMs, wallMs, 100.0 * cpuMs / wallMs);
+           clip.frames, 8.0 * bytes / seconds / 1000, cpuMs, wallMs, 100.0 * cpuMs / wallMs);
 }
 
 } // namespace

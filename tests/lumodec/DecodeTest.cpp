@@ -126,16 +126,16 @@ TEST_P(TransportTest, EveryFrameReachesTheCallbackAsYv12)
                      kFrames));
     std::vector<ShownFrame> frames = log.Frames();
     ASSERT_EQ(frames.size(), static_cast<size_t>(kFrames));
-    TestVideoSpec spec;
+    TestVideoSpec clip;
     for (const ShownFrame& frame : frames) {
         EXPECT_EQ(frame.port, stream.Port());
-        EXPECT_EQ(frame.width, spec.width);
-        EXPECT_EQ(frame.height, spec.height);
-        EXPECT_EQ(frame.size, spec.width * spec.height * 3 / 2);
+        EXPECT_EQ(frame.width, clip.width);
+        EXPECT_EQ(frame.height, clip.height);
+        EXPECT_EQ(frame.size, clip.width * clip.height * 3 / 2);
         EXPECT_EQ(frame.pictureType, 3);
-        EXPECT_NEAR(frame.planes[0], spec.y, 3);
-        EXPECT_NEAR(frame.planes[1], spec.v, 3);
-        EXPECT_NEAR(frame.planes[2], spec.u, 3);
+        EXPECT_NEAR(frame.planes[0], clip.y, 3);
+        EXPECT_NEAR(frame.planes[1], clip.v, 3);
+        EXPECT_NEAR(frame.planes[2], clip.u, 3);
     }
     EXPECT_EQ(frames.back().timeStamp, static_cast<int>((kFrames - 1) * kTicksPerFrame / 90));
 }

@@ -24,7 +24,7 @@ struct TestVideoSpec {
 // IDR slices on key frames, plain slices between, bytes that decode into nothing.
 class CTestEncoder {
 public:
-    static bool Encode(const TestVideoSpec& spec, std::vector<Bytes>* units);
+    static bool Encode(const TestVideoSpec& clip, std::vector<Bytes>* units);
     // A flat video of the default size; a failure to encode fails the test.
     static std::vector<Bytes> Video(int frames, int keyInterval);
 };

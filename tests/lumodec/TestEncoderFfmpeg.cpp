@@ -24,7 +24,7 @@ struct Encoder {
     }
 };
 
-bool Open(Encoder& encoder, const TestVideoSpec& spec)
+bool Open(Encoder& encoder, const TestVideoSpec& clip)
 {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_H264);
     if (!codec)
@@ -35,15 +35,15 @@ bool Open(Encoder& encoder, const TestVideoSpec& spec)
     if (!encoder.context || !encoder.frame || !encoder.packet)
         return false;
     AVCodecContext* c = encoder.context;
-    c->width = spec.width;
-    c->height = spec.height;
+    c->width = clip.width;
+    c->height = clip.height;
     c->time_base = AVRational{1, 25};
     c->framerate = AVRational{25, 1};
     c->pix_fmt = AV_PIX_FMT_YUV420P;
-    c->gop_size = spec.keyInterval;
+    c->gop_size = clip.keyInterval;
     c->max_b_frames = 0;
     c->thread_count = 1;
-    c->bit_rate = spec.bitRate;
+    c->bit_rate = clip.bitRate;
     av_opt_set(c->priv_data, "preset", "ultrafast", 0);
     av_opt_set(c->priv_data, "tune", "zerolatency", 0);
     encoder.frame->format = c->pix_fmt;
@@ -76,24 +76,24 @@ bool Drain(Encoder& encoder, std::vector<Bytes>* units)
 
 } // namespace
 
-bool CTestEncoder::Encode(const TestVideoSpec& spec, std::vector<Bytes>* units)
+bool CTestEncoder::Encode(const TestVideoSpec& clip, std::vector<Bytes>* units)
 {
     units->clear();
     // The encoder's statistics, and the decoder's complaints about damage the tests cause on purpose.
     av_log_set_level(AV_LOG_FATAL);
     Encoder encoder;
-    if (!Open(encoder, spec))
+    if (!Open(encoder, clip))
         return false;
-    for (int i = 0; i < spec.frames; ++i) {
+    for (int i = 0; i < clip.frames; ++i) {
         if (av_frame_make_writable(encoder.frame) < 0)
             return false;
-        FillPlane(encoder.frame, 0, spec.width, spec.height, spec.y, i, spec.moving);
-        FillPlane(encoder.frame, 1, spec.width / 2, spec.height / 2, spec.u, i, spec.moving);
-        FillPlane(encoder.frame, 2, spec.width / 2, spec.height / 2, spec.v, i, spec.moving);
+        FillPlane(encoder.frame, 0, clip.width, clip.height, clip.y, i, clip.moving);
+        FillPlane(encoder.frame, 1, clip.width / 2, clip.height / 2, clip.u, i, clip.moving);
+        FillPlane(encoder.frame, 2, clip.width / 2, clip.height / 2, clip.v, i, clip.moving);
         encoder.frame->pts = i;
         if (avcodec_send_frame(encoder.context, encoder.frame) < 0 || !Drain(encoder, units))
             return false;
     }
     return avcodec_send_frame(encoder.context, nullptr) >= 0 && Drain(encoder, units) &&
-           static_cast<int>(units->size()) == spec.frames;
+           static_cast<int>(units->size()) == clip.frames;
 }

@@ -13,12 +13,12 @@ void AddNal(Bytes& unit, unsigned char header, size_t size)
 
 } // namespace
 
-bool CTestEncoder::Encode(const TestVideoSpec& spec, std::vector<Bytes>* units)
+bool CTestEncoder::Encode(const TestVideoSpec& clip, std::vector<Bytes>* units)
 {
     units->clear();
-    for (int i = 0; i < spec.frames; ++i) {
+    for (int i = 0; i < clip.frames; ++i) {
         Bytes unit;
-        if (i % spec.keyInterval == 0) {
+        if (i % clip.keyInterval == 0) {
             AddNal(unit, 0x67, 10);   // sequence parameter set
             AddNal(unit, 0x68, 4);    // picture parameter set
             AddNal(unit, 0x65, 3000); // IDR slice, large enough to be fragmented

@@ -104,10 +104,10 @@ std::vector<Bytes> CTestPacketizer::Split(const Bytes& stream, const std::vector
 
 std::vector<Bytes> CTestEncoder::Video(int frames, int keyInterval)
 {
-    TestVideoSpec spec;
-    spec.frames = frames;
-    spec.keyInterval = keyInterval;
+    TestVideoSpec clip;
+    clip.frames = frames;
+    clip.keyInterval = keyInterval;
     std::vector<Bytes> units;
-    EXPECT_TRUE(Encode(spec, &units));
+    EXPECT_TRUE(Encode(clip, &units));
     return units;
 }

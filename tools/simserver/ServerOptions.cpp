@@ -107,13 +107,13 @@ bool ServerOptions::ParseFault(const std::string& mode, std::string& error)
 }
 
 // METHOD:STATUS, both as the message tables know them (error=PLAY:503).
-bool ServerOptions::ParseErrorFault(const std::string& spec, std::string& error)
+bool ServerOptions::ParseErrorFault(const std::string& faultText, std::string& error)
 {
-    std::string::size_type colon = spec.find(':');
-    int method = colon == std::string::npos ? -1 : MethodIndex(spec.substr(0, colon).c_str());
-    int status = colon == std::string::npos ? -1 : StatusIndex(spec.substr(colon + 1).c_str());
+    std::string::size_type colon = faultText.find(':');
+    int method = colon == std::string::npos ? -1 : MethodIndex(faultText.substr(0, colon).c_str());
+    int status = colon == std::string::npos ? -1 : StatusIndex(faultText.substr(colon + 1).c_str());
     if (method < 0 || status < 0) {
-        error = "bad fault: error=" + spec + " (want METHOD:STATUS, e.g. error=PLAY:503)";
+        error = "bad fault: error=" + faultText + " (want METHOD:STATUS, e.g. error=PLAY:503)";
         return false;
     }
     errorReplies[method] = status;

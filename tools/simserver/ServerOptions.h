@@ -30,5 +30,5 @@ struct ServerOptions {
 
 private:
     bool ParseFault(const std::string& mode, std::string& error);
-    bool ParseErrorFault(const std::string& spec, std::string& error);
+    bool ParseErrorFault(const std::string& faultText, std::string& error);
 };
