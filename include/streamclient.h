@@ -25,7 +25,8 @@
 // Re-entry: while the library is inside a set-up, time or disconnect callback for a player,
 // any export called from that callback, on that thread, for the same player id returns -1
 // (false) at once. Calling it would run a second request inside the first, or destroy the
-// player under its own stack. Calls for other player ids are allowed.
+// player under its own stack. Calls for other player ids are allowed. The data callback runs
+// on the stream's own thread and may call any export, StreamClient_Stop of its player included.
 #ifndef STREAMCLIENT_H
 #define STREAMCLIENT_H
 
@@ -133,7 +134,8 @@ STREAMCLIENT_EXPORT int STREAMCLIENT_CALL StreamClient_SetVideoParams(int player
 // streams only, while playing).
 STREAMCLIENT_EXPORT int STREAMCLIENT_CALL StreamClient_PTZControl(int playerId, int command, int param1, int param2,
                                                                   int param3, int param4);
-// Writes the played time in whole seconds (playing streams with a window). 0 on success.
+// Writes where the stream is, in whole seconds from its start (the unit of RandomPlay), for a
+// playing stream with a window. 0 on success; nothing is written on failure.
 STREAMCLIENT_EXPORT int STREAMCLIENT_CALL StreamClient_GetCurTime(int playerId, unsigned int* seconds);
 // Sound volume, passed to the decoder unchanged.
 STREAMCLIENT_EXPORT int STREAMCLIENT_CALL StreamClient_SetVolume(int playerId, int volume);
