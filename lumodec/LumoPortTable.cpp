@@ -5,8 +5,6 @@
 #include <new>
 
 namespace {
-CLumoPortTable table;
-
 bool Usable(const LumoStreamHeader& header, int bufferSize)
 {
     return bufferSize > 0 && header.clockRate > 0 &&
@@ -15,9 +13,12 @@ bool Usable(const LumoStreamHeader& header, int bufferSize)
 }
 } // namespace
 
+// Never destroyed: display threads and the client's receive threads may still call in while
+// the process exits, after static destructors have begun.
 CLumoPortTable& CLumoPortTable::Instance()
 {
-    return table;
+    static CLumoPortTable* table = new CLumoPortTable;
+    return *table;
 }
 
 CLumoPortTable::Port* CLumoPortTable::Find(int port)
