@@ -1,0 +1,33 @@
+#include "MeasureWindow.h"
+
+#include "ProcessStats.h"
+#include "Stopwatch.h"
+
+#include <chrono>
+#include <thread>
+
+CMeasureWindow::CMeasureWindow(std::vector<const CStreamCounter*> streamCounters) : counters(std::move(streamCounters))
+{
+}
+
+void CMeasureWindow::Measure(int windowSeconds)
+{
+    std::vector<StreamFigures> start = ReadAll();
+    double cpuStart = CProcessStats::CpuSeconds();
+    CStopwatch window;
+    std::this_thread::sleep_for(std::chrono::seconds(windowSeconds));
+    std::vector<StreamFigures> end = ReadAll();
+    cpuSeconds = CProcessStats::CpuSeconds() - cpuStart;
+    seconds = window.ElapsedSeconds();
+    figures.clear();
+    for (size_t i = 0; i < end.size(); ++i)
+        figures.push_back(end[i].Since(start[i]));
+}
+
+std::vector<StreamFigures> CMeasureWindow::ReadAll() const
+{
+    std::vector<StreamFigures> all;
+    for (const CStreamCounter* counter : counters)
+        all.push_back(counter->Read());
+    return all;
+}

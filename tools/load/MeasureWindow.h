@@ -1,0 +1,29 @@
+#pragma once
+
+#include "StreamCounter.h"
+
+#include <vector>
+
+// The playing window over which the load is measured: what each stream delivered in it and
+// the CPU the whole process spent in it.
+class CMeasureWindow {
+public:
+    // The counters must outlive the window.
+    explicit CMeasureWindow(std::vector<const CStreamCounter*> streamCounters);
+
+    // Starts the window, waits the given time, ends it.
+    void Measure(int seconds);
+
+    double Seconds() const { return seconds; }
+    double CpuSeconds() const { return cpuSeconds; }
+    // Per stream, in the order given.
+    const std::vector<StreamFigures>& Figures() const { return figures; }
+
+private:
+    std::vector<StreamFigures> ReadAll() const;
+
+    std::vector<const CStreamCounter*> counters;
+    std::vector<StreamFigures> figures;
+    double seconds = 0;
+    double cpuSeconds = 0;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "StreamCounter.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+// The physical limit the library is compared with: one socket read in a plain blocking loop on
+// a thread of its own, into a buffer of the library's largest chunk, counted as the library's
+// data callback counts. UDP binds 127.0.0.1:port; TCP connects to it.
+class CPlainReceiver {
+public:
+    CPlainReceiver(bool udp, int port) : overUdp(udp), localOrServerPort(port), counter(udp) {}
+    ~CPlainReceiver();
+    CPlainReceiver(const CPlainReceiver&) = delete;
+    CPlainReceiver& operator=(const CPlainReceiver&) = delete;
+
+    // Makes the socket and starts receiving; false with a reason in error.
+    bool Start(std::string& error);
+    bool WaitForFirstChunk(int seconds) const;
+    void Stop();
+
+    const CStreamCounter& Counter() const { return counter; }
+
+private:
+    bool OpenSocket(std::string& error);
+    void ReceiveUntilStopped();
+
+    bool overUdp;
+    int localOrServerPort;
+    CStreamCounter counter;
+    int socketHandle = -1;
+    std::atomic<bool> stopFlag{false};
+    std::thread receiver;
+};
