@@ -6,6 +6,7 @@
 
 namespace {
 
+// The sender is started by hand, after the tool.
 const int kFirstChunkWaitSeconds = 30;
 
 } // namespace
@@ -19,24 +20,26 @@ void CBaselineLoad::Run(CLoadReport& report)
     report.streamsAsked = 1;
     report.fdsBefore = CProcessStats::OpenFdCount();
     report.threadsBefore = CProcessStats::ThreadCount();
-    {
-        CPlainReceiver receiver(udp, options.plainPort);
-        if (!receiver.Start(report.error))
-            return;
-        if (receiver.WaitForFirstChunk(kFirstChunkWaitSeconds)) {
-            CMeasureWindow window({&receiver.Counter()});
-            window.Measure(options.seconds);
-            report.seconds = window.Seconds();
-            report.cpuSeconds = window.CpuSeconds();
-            StreamResult stream;
-            stream.countsLoss = receiver.Counter().CountsLoss();
-            stream.figures = window.Figures().front();
-            report.streams.push_back(stream);
-        } else {
-            report.error = "nothing arrived within " + std::to_string(kFirstChunkWaitSeconds) + " s";
-        }
-    }
+    Receive(udp, report);
     report.fdsAfter = CProcessStats::OpenFdCount();
     report.threadsAfter = CProcessStats::ThreadCount();
     report.peakRssKib = CProcessStats::PeakRssKib();
+}
+
+// The receiver's socket and thread are gone on return.
+void CBaselineLoad::Receive(bool udp, CLoadReport& report)
+{
+    CPlainReceiver receiver(udp, options.plainPort);
+    if (!receiver.Start(report.error))
+        return;
+    CMeasureWindow window({&receiver.Counter()});
+    if (!window.WaitForFirstChunks(kFirstChunkWaitSeconds)) {
+        report.error = "nothing arrived within " + std::to_string(kFirstChunkWaitSeconds) + " s";
+        return;
+    }
+    window.Measure(options.seconds);
+    StreamResult stream;
+    stream.countsLoss = receiver.Counter().CountsLoss();
+    report.streams.push_back(stream);
+    report.SetWindow(window);
 }

@@ -13,5 +13,7 @@ public:
     void Run(CLoadReport& report);
 
 private:
+    void Receive(bool udp, CLoadReport& report);
+
     const CLoadOptions& options;
 };

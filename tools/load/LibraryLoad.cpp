@@ -14,6 +14,8 @@ HWND const kFakeWindow = reinterpret_cast<HWND>(1);
 // still held after this long is reported as kept.
 const double kReleaseSettleMs = 2000;
 const auto kReleasePollStep = std::chrono::milliseconds(10);
+// Media follows PLAY within a frame or two.
+const double kFirstChunkWaitSeconds = 5;
 
 } // namespace
 
@@ -79,17 +81,16 @@ void CLibraryLoad::OpenAndPlay(CLoadReport& report)
     }
 }
 
+// The window opens once every stream flows (or the wait gives up on the silent ones).
 void CLibraryLoad::MeasureWindow(CLoadReport& report)
 {
     std::vector<const CStreamCounter*> counters;
     for (const CLoadPlayer* player : playing)
         counters.push_back(&player->Counter());
     CMeasureWindow window(counters);
+    window.WaitForFirstChunks(kFirstChunkWaitSeconds);
     window.Measure(options.seconds);
-    report.seconds = window.Seconds();
-    report.cpuSeconds = window.CpuSeconds();
-    for (size_t i = 0; i < playing.size(); ++i)
-        report.streams[i].figures = window.Figures()[i];
+    report.SetWindow(window);
 }
 
 void CLibraryLoad::StopPlayers(CLoadReport& report)

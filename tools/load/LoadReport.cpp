@@ -1,6 +1,7 @@
 #include "LoadReport.h"
 
 #include "JsonWriter.h"
+#include "MeasureWindow.h"
 
 #include <initializer_list>
 
@@ -77,6 +78,14 @@ void WriteLatencyRow(FILE* out, const char* name, const CLatencySamples& samples
 }
 
 } // namespace
+
+void CLoadReport::SetWindow(const CMeasureWindow& window)
+{
+    seconds = window.Seconds();
+    cpuSeconds = window.CpuSeconds();
+    for (size_t i = 0; i < streams.size() && i < window.Figures().size(); ++i)
+        streams[i].figures = window.Figures()[i];
+}
 
 StreamFigures CLoadReport::Total() const
 {

@@ -9,6 +9,7 @@
 #include <vector>
 
 class CJsonWriter;
+class CMeasureWindow;
 
 // One stream's part of the report: what it delivered in the window and how its calls went.
 struct StreamResult {
@@ -24,6 +25,8 @@ struct StreamResult {
 // Figures a mode does not measure stay empty and are written as null.
 class CLoadReport {
 public:
+    // Takes the window's length, CPU and per-stream figures; streams lists them in its order.
+    void SetWindow(const CMeasureWindow& window);
     std::string ToJson() const;
     void WriteTable(FILE* out) const;
 

@@ -10,6 +10,25 @@ CMeasureWindow::CMeasureWindow(std::vector<const CStreamCounter*> streamCounters
 {
 }
 
+namespace {
+
+const auto kFirstChunkPollStep = std::chrono::milliseconds(1);
+
+} // namespace
+
+bool CMeasureWindow::WaitForFirstChunks(double timeoutSeconds) const
+{
+    CStopwatch wait;
+    for (const CStreamCounter* counter : counters) {
+        while (counter->Read().chunks == 0) {
+            if (wait.ElapsedSeconds() > timeoutSeconds)
+                return false;
+            std::this_thread::sleep_for(kFirstChunkPollStep);
+        }
+    }
+    return true;
+}
+
 void CMeasureWindow::Measure(int windowSeconds)
 {
     std::vector<StreamFigures> start = ReadAll();

@@ -11,6 +11,10 @@ public:
     // The counters must outlive the window.
     explicit CMeasureWindow(std::vector<const CStreamCounter*> streamCounters);
 
+    // Waits until every stream has delivered a chunk, or the time is up; false then. A stream
+    // flowing when the window opens has its loss counted from the sender's counter at that
+    // moment, not from 0, so a sender that began before the receiver does not count as loss.
+    bool WaitForFirstChunks(double timeoutSeconds) const;
     // Starts the window, waits the given time, ends it.
     void Measure(int seconds);
 

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 namespace {
@@ -15,7 +14,6 @@ namespace {
 const int kChunkBufferSize = 5108;
 // The blocking receive gives up this often so that Stop is seen.
 const int kReceiveTimeoutMs = 100;
-const auto kFirstChunkPollStep = std::chrono::milliseconds(1);
 
 } // namespace
 
@@ -65,17 +63,6 @@ void CPlainReceiver::ReceiveUntilStopped()
         else if (received == 0 && !overUdp)
             return; // the sender closed the connection
     }
-}
-
-bool CPlainReceiver::WaitForFirstChunk(int seconds) const
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (counter.Read().chunks == 0) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(kFirstChunkPollStep);
-    }
-    return true;
 }
 
 void CPlainReceiver::Stop()

@@ -18,7 +18,6 @@ public:
 
     // Makes the socket and starts receiving; false with a reason in error.
     bool Start(std::string& error);
-    bool WaitForFirstChunk(int seconds) const;
     void Stop();
 
     const CStreamCounter& Counter() const { return counter; }
