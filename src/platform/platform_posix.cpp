@@ -179,8 +179,18 @@ int WaitSocket(SOCKET s, SocketWait what, int timeoutMs)
 
 const int kIdleSocketWaitMs = 500;
 
-// Shutting the receiving side down wakes every poll on the socket, an unconnected UDP socket
-// included (the call then reports ENOTCONN, but the wake-up happens all the same).
+int WaitToReceive(SOCKET)
+{
+    return 1;
+}
+
+bool ReceiveTimedOut()
+{
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+}
+
+// Shutting the receiving side down wakes every poll and receive on the socket, an unconnected
+// UDP socket included (the call then reports ENOTCONN, but the wake-up happens all the same).
 void WakeSocketWaiters(SOCKET s)
 {
     shutdown(s, SHUT_RD);

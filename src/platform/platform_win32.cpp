@@ -80,6 +80,16 @@ int WaitSocket(SOCKET s, SocketWait what, int timeoutMs)
 // so the wait stays short: 5 ms costs about 0.2 % of a core per idle stream.
 const int kIdleSocketWaitMs = 5;
 
+int WaitToReceive(SOCKET s)
+{
+    return WaitSocket(s, SocketWait::Readable, kIdleSocketWaitMs) == 1 ? 1 : 0;
+}
+
+bool ReceiveTimedOut()
+{
+    return WSAGetLastError() == WSAETIMEDOUT;
+}
+
 void WakeSocketWaiters(SOCKET s)
 {
     shutdown(s, SD_RECEIVE);

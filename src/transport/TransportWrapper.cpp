@@ -59,6 +59,7 @@ int CTransportWrapper::Stop()
 {
     // Wake the receive thread first: once the flag is set it may free this wrapper at any time.
     CSocket* socket = rtpTransport ? rtpTransport->GetSocket() : nullptr;
+    stopping.store(true, std::memory_order_relaxed);
     if (socket && socket->GetHandle() != 0)
         WakeSocketWaiters(socket->GetHandle());
     // Release: what the caller did to the adapter happens before the thread destroys it.
@@ -104,16 +105,25 @@ void CTransportWrapper::ReceiveUntilStopped()
 
 void CTransportWrapper::ReceiveOnce(SOCKET handle, unsigned char* buffer)
 {
-    // Not a microsecond poll, which costs 17 % of a core per idle stream: data wakes the wait at
+    // Not a microsecond poll, which costs 17 % of a core per idle stream: data ends the wait at
     // once, and so does Stop.
-    if (WaitSocket(handle, SocketWait::Readable, kIdleSocketWaitMs) != 1)
+    if (WaitToReceive(handle) != 1)
         return;
     unsigned char* chunk = buffer + kReceiveOffset;
     int received = rtpTransport->Recv(reinterpret_cast<char*>(chunk), kMaxChunk);
     if (received > 0)
         Deliver(chunk, received);
-    else if (!stopFlag.load(std::memory_order_acquire))
-        Sleep(kEmptyReceivePauseMs);
+    else if (received < 0 && ReceiveTimedOut())
+        return;
+    else
+        PauseAfterEmptyReceive();
+}
+
+// An empty receive once Stop has begun is its wake-up, not the peer: the flag follows within
+// moments, so the thread only yields instead of holding the stop up for the whole pause.
+void CTransportWrapper::PauseAfterEmptyReceive()
+{
+    Sleep(stopping.load(std::memory_order_relaxed) ? 0 : kEmptyReceivePauseMs);
 }
 
 // The window and the callback are read once per chunk: a change made meanwhile by another

@@ -54,10 +54,13 @@ private:
     int FailInitialize(const char* message);
     void ReceiveUntilStopped();
     void ReceiveOnce(SOCKET handle, unsigned char* buffer);
+    void PauseAfterEmptyReceive();
     void Deliver(const unsigned char* chunk, int length);
 
     TransportParams params{-1, 0, 0, 0};
     std::atomic<bool> stopFlag{false};
+    // Set by Stop before it wakes the thread, and before the flag that hands the wrapper over.
+    std::atomic<bool> stopping{false};
     int playerId = -1;
     void* userValue = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
     std::unique_ptr<CVAROH264Renderer> renderer;
