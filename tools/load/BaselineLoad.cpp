@@ -29,7 +29,7 @@ void CBaselineLoad::Run(CLoadReport& report)
 // The receiver's socket and thread are gone on return.
 void CBaselineLoad::Receive(bool udp, CLoadReport& report)
 {
-    CPlainReceiver receiver(udp, options.plainPort);
+    CPlainReceiver receiver(udp, options.plainPort, options.receiveBuffer);
     if (!receiver.Start(report.error))
         return;
     CMeasureWindow window({&receiver.Counter()});

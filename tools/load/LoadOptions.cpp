@@ -8,6 +8,7 @@ namespace {
 const int kMaxStreams = 1000;
 const int kMaxSeconds = 24 * 3600;
 const int kMaxPort = 65535;
+const int kMaxReceiveBuffer = 1 << 30;
 
 // A whole decimal number within [low, high].
 bool ReadNumber(const std::string& text, int low, int high, int& out)
@@ -26,8 +27,8 @@ const char* CLoadOptions::Usage()
 {
     return "usage: streamclient-load --url rtsp://127.0.0.1:PORT/PATH --streams N --seconds T [--tcp] [--window]\n"
            "                         [--json FILE]\n"
-           "       streamclient-load --plain-udp PORT --seconds T [--json FILE]\n"
-           "       streamclient-load --plain-tcp PORT --seconds T [--json FILE]\n";
+           "       streamclient-load --plain-udp PORT --seconds T [--receive-buffer BYTES] [--json FILE]\n"
+           "       streamclient-load --plain-tcp PORT --seconds T [--receive-buffer BYTES] [--json FILE]\n";
 }
 
 bool CLoadOptions::Parse(const std::vector<std::string>& args, std::string& error)
@@ -61,6 +62,8 @@ bool CLoadOptions::ParseValue(const std::string& flag, const std::string& value,
     } else if (flag == "--plain-udp" || flag == "--plain-tcp") {
         mode = flag == "--plain-udp" ? Mode::PlainUdp : Mode::PlainTcp;
         good = ReadNumber(value, 1, kMaxPort, plainPort);
+    } else if (flag == "--receive-buffer") {
+        good = ReadNumber(value, 1, kMaxReceiveBuffer, receiveBuffer);
     } else {
         error = "unknown flag: " + flag;
         return false;
@@ -76,6 +79,8 @@ bool CLoadOptions::Check(std::string& error) const
     if (mode == Mode::Library && url.empty())
         error = "give --url, --plain-udp or --plain-tcp";
     else if (mode != Mode::Library && (!url.empty() || tcp || window || streams != 1))
-        error = "--plain-udp and --plain-tcp take only --seconds and --json";
+        error = "--plain-udp and --plain-tcp take only --seconds, --receive-buffer and --json";
+    else if (mode == Mode::Library && receiveBuffer != 0)
+        error = "--receive-buffer is for the baselines: the library sets its own";
     return error.empty();
 }

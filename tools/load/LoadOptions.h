@@ -19,6 +19,7 @@ public:
     bool tcp = false;     // library mode: media over TCP instead of UDP
     bool window = false;  // library mode: give each player a window, so the decoder runs too
     int plainPort = 0;    // baselines
+    int receiveBuffer = 0; // baselines: SO_RCVBUF in bytes, 0 for the system's default
     int seconds = 10;     // the measuring window
     std::string jsonPath; // empty: the report goes to stdout
 

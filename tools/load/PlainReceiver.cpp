@@ -39,6 +39,8 @@ bool CPlainReceiver::OpenSocket(std::string& error)
     }
     timeval timeout{0, kReceiveTimeoutMs * 1000};
     setsockopt(socketHandle, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    if (receiveBuffer > 0)
+        setsockopt(socketHandle, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(localOrServerPort));

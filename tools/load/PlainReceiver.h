@@ -8,10 +8,14 @@
 
 // The physical limit the library is compared with: one socket read in a plain blocking loop on
 // a thread of its own, into a buffer of the library's largest chunk, counted as the library's
-// data callback counts. UDP binds 127.0.0.1:port; TCP connects to it.
+// data callback counts. UDP binds 127.0.0.1:port; TCP connects to it. A receive buffer size of
+// 0 leaves the system's default (and, over TCP, its automatic growth).
 class CPlainReceiver {
 public:
-    CPlainReceiver(bool udp, int port) : overUdp(udp), localOrServerPort(port), counter(udp) {}
+    CPlainReceiver(bool udp, int port, int receiveBuffer)
+        : overUdp(udp), localOrServerPort(port), receiveBuffer(receiveBuffer), counter(udp)
+    {
+    }
     ~CPlainReceiver();
     CPlainReceiver(const CPlainReceiver&) = delete;
     CPlainReceiver& operator=(const CPlainReceiver&) = delete;
@@ -28,6 +32,7 @@ private:
 
     bool overUdp;
     int localOrServerPort;
+    int receiveBuffer;
     CStreamCounter counter;
     int socketHandle = -1;
     std::atomic<bool> stopFlag{false};
