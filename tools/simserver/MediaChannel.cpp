@@ -1,8 +1,12 @@
 #include "MediaChannel.h"
 
 #include "ServerSocket.h"
+#include "lumodec/RtpPacketReader.h"
 
 #include <algorithm>
+
+// The decoder stand-in reads a framed length above its limit as a sign of lost boundaries.
+static_assert(CRtpPacketizer::kMaxPacket <= CRtpPacketReader::kMaxPacket, "packets longer than the decoder takes");
 
 CMediaChannel::~CMediaChannel()
 {
