@@ -142,21 +142,51 @@ TEST_P(TransportTest, EveryFrameReachesTheCallbackAsYv12)
 
 INSTANTIATE_TEST_SUITE_P(Decode, TransportTest, ::testing::ValuesIn(kTransports), CaseName<TransportCase>);
 
-TEST_F(DecodeTest, LostPacketDropsFramesUntilTheNextKeyFrame)
+struct LossCase {
+    std::string name;
+    uint32_t packaging;
+};
+
+// The first packet of frame 2 is lost: as a datagram, or as a piece of the framed byte stream
+// from inside that packet to inside the next, after which the reader must find the packet
+// boundaries again. Either way frames 2 to 4 cannot be decoded.
+const LossCase kLosses[] = {
+    {"datagram", LumoStreamHeader::kPackagingDatagrams},
+    {"piece of the framed stream", LumoStreamHeader::kPackagingFramed},
+};
+
+class LossTest : public DecodeTest, public ::testing::WithParamInterface<LossCase> {};
+
+std::vector<Bytes> WithLoss(std::vector<Bytes> packets, size_t lost, uint32_t packaging)
 {
-    CTestPort stream;
+    if (packaging == LumoStreamHeader::kPackagingDatagrams) {
+        packets.erase(packets.begin() + static_cast<long>(lost));
+        return packets;
+    }
+    std::vector<Bytes> before(packets.begin(), packets.begin() + static_cast<long>(lost));
+    size_t from = CTestPacketizer::Framed(before).size() + 5;
+    return CTestPacketizer::SplitWithLoss(CTestPacketizer::Framed(packets), from, from + 2 + packets[lost].size(), 100);
+}
+
+TEST_P(LossTest, DropsFramesUntilTheNextKeyFrame)
+{
+    CTestPort stream(GetParam().packaging);
     CTestPacketizer packetizer(kMaxPayload);
     std::vector<Bytes> units = Video();
     std::vector<Bytes> packets;
+    size_t lost = 0;
     for (int i = 0; i < kFrames; ++i) {
+        if (i == 2)
+            lost = packets.size();
         std::vector<Bytes> some = packetizer.Packetize(units[i], i * kTicksPerFrame);
-        // The first packet of frame 2 is lost: frames 2 to 4 cannot be decoded.
-        packets.insert(packets.end(), some.begin() + (i == 2 ? 1 : 0), some.end());
+        packets.insert(packets.end(), some.begin(), some.end());
     }
-    ASSERT_TRUE(Play(stream, packets, 7));
+    ASSERT_TRUE(Play(stream, WithLoss(packets, lost, GetParam().packaging), 7));
     ASSERT_TRUE(WaitUntil([&] { return Lumo_GetPlayedTimeEx(stream.Port()) == 1; }));
     EXPECT_EQ(TimeStamps(), (std::vector<int>{0, 10, 50, 60, 70, 80, 90}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Decode, LossTest, ::testing::ValuesIn(kLosses), CaseName<LossCase>);
 
 TEST_F(DecodeTest, HostilePacketsBetweenFramesAreIgnored)
 {

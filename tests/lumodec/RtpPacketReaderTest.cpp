@@ -4,13 +4,32 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace {
 
-std::vector<Bytes> Packets()
+// Packets of one stream, of many sizes up to the largest taken. Each payload is one byte value
+// repeated, from 0x20 to 0x7f: read as a length that is never plausible, so no false start
+// hides inside a payload.
+std::vector<Bytes> Packets(int count)
 {
-    return {Bytes(1, 0x11), Bytes(300, 0x22), Bytes(), Bytes(1400, 0x33), Bytes(2, 0x44)};
+    const size_t kPayloads[] = {1, 300, 1400, 2, 700, CRtpPacketReader::kMaxPacket - 12, 57};
+    std::vector<Bytes> packets;
+    for (int i = 0; i < count; ++i) {
+        Bytes payload(kPayloads[i % 7], static_cast<unsigned char>(0x20 + i % 96));
+        packets.push_back(CTestPacketizer::Rtp(static_cast<uint16_t>(1000 + i), 3600u * (i / 3), i % 3 == 2, payload));
+    }
+    return packets;
+}
+
+// Where each packet's frame starts in the framed stream, and where the stream ends.
+std::vector<size_t> FrameStarts(const std::vector<Bytes>& packets)
+{
+    std::vector<size_t> starts = {0};
+    for (const Bytes& packet : packets)
+        starts.push_back(starts.back() + CRtpPacketReader::kLengthSize + packet.size());
+    return starts;
 }
 
 std::vector<Bytes> Read(CRtpPacketReader& reader, const std::vector<Bytes>& blocks)
@@ -37,6 +56,7 @@ const SplitCase kSplits[] = {
     {"byte by byte", {1}},
     {"inside the first length", {1, 100000}},
     {"after a length", {2, 100000}},
+    {"inside a header", {9, 100000}},
     {"inside a packet", {3, 200, 100000}},
     {"seven bytes", {7}},
     {"packet and a half", {500}},
@@ -47,15 +67,109 @@ class FramedSplitTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(FramedSplitTest, GivesEveryPacketWhole)
 {
-    std::vector<Bytes> sent = Packets();
+    std::vector<Bytes> sent = Packets(15);
     CRtpPacketReader reader(true);
-    std::vector<Bytes> got = Read(reader, CTestPacketizer::Split(CTestPacketizer::Framed(sent), GetParam().sizes));
-    // The zero-length packet carries nothing and is skipped.
-    sent.erase(sent.begin() + 2);
-    EXPECT_EQ(got, sent);
+    EXPECT_EQ(Read(reader, CTestPacketizer::Split(CTestPacketizer::Framed(sent), GetParam().sizes)), sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(RtpPacketReader, FramedSplitTest, ::testing::ValuesIn(kSplits), CaseName<SplitCase>);
+
+// A piece of the framed stream lost, from a byte of one frame (its length field first) to a byte
+// of a later one, the rest read in pieces of the given size.
+struct CutCase {
+    std::string name;
+    int fromFrame;
+    size_t fromByte;
+    int toFrame;
+    size_t toByte;
+    size_t readSize;
+};
+
+const CutCase kCuts[] = {
+    {"inside a length field", 5, 1, 7, 500, 1000},
+    {"inside a header", 5, 6, 6, 9, 1000},
+    {"from a frame's start", 5, 0, 6, 40, 1000},
+    {"up to a frame's start", 5, 100, 8, 0, 1000},
+    {"one whole frame", 5, 0, 6, 0, 1000},
+    {"a few payload bytes", 10, 30, 10, 35, 1000},
+    {"many frames", 3, 50, 17, 3, 1000},
+    {"before the stream is known", 0, 9, 2, 11, 1000},
+    {"small reads", 8, 400, 9, 100, 97},
+    {"large reads", 4, 1000, 11, 7, 5108},
+};
+
+class FramedCutTest : public ::testing::TestWithParam<CutCase> {};
+
+// Every packet before the cut and every packet that starts after it comes out as sent; the one
+// the cut went through does not.
+TEST_P(FramedCutTest, ResynchronisesAtTheNextFrame)
+{
+    const CutCase& cut = GetParam();
+    std::vector<Bytes> sent = Packets(24);
+    std::vector<size_t> frameStart = FrameStarts(sent);
+    size_t from = frameStart[cut.fromFrame] + cut.fromByte;
+    size_t to = frameStart[cut.toFrame] + cut.toByte;
+    std::vector<Bytes> expected;
+    for (size_t i = 0; i < sent.size(); ++i) {
+        if (frameStart[i + 1] <= from || frameStart[i] >= to)
+            expected.push_back(sent[i]);
+    }
+    CRtpPacketReader reader(true);
+    Bytes stream = CTestPacketizer::Framed(sent);
+    EXPECT_EQ(Read(reader, CTestPacketizer::SplitWithLoss(stream, from, to, cut.readSize)), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(RtpPacketReader, FramedCutTest, ::testing::ValuesIn(kCuts), CaseName<CutCase>);
+
+// Resynchronising passes over a payload that holds frames of another stream: once the stream's
+// SSRC is known, only its own packets are taken.
+TEST(RtpPacketReader, LookalikeFramesInsideAPayloadAreNotTaken)
+{
+    std::vector<Bytes> lookalikes = Packets(2);
+    for (Bytes& packet : lookalikes)
+        packet[8] ^= 0xff;
+    std::vector<Bytes> sent = Packets(8);
+    sent[4] = CTestPacketizer::Rtp(1004, 3600, false, CTestPacketizer::Framed(lookalikes));
+    // From inside the header of the fourth frame to the first lookalike.
+    std::vector<size_t> frameStart = FrameStarts(sent);
+    size_t from = frameStart[3] + 5;
+    size_t to = frameStart[4] + CRtpPacketReader::kLengthSize + 12;
+    CRtpPacketReader reader(true);
+    std::vector<Bytes> expected = {sent[0], sent[1], sent[2], sent[5], sent[6], sent[7]};
+    EXPECT_EQ(Read(reader, CTestPacketizer::SplitWithLoss(CTestPacketizer::Framed(sent), from, to, 100000)), expected);
+}
+
+// Random bytes, and frames with random lengths and headers, in random pieces: whatever comes
+// out is a version 2 packet within the bounds.
+TEST(RtpPacketReader, HostileInputGivesOnlyPacketsWithinTheBounds)
+{
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::mt19937 random(seed);
+        std::uniform_int_distribution<int> byte(0, 255);
+        std::uniform_int_distribution<size_t> pieceSize(1, 3000);
+        Bytes stream;
+        while (stream.size() < 200000) {
+            size_t length = random() % 2 ? random() % 0x10000 : random() % 0x600;
+            stream.push_back(static_cast<unsigned char>(length >> 8));
+            stream.push_back(static_cast<unsigned char>(length));
+            stream.push_back(static_cast<unsigned char>(0x80 | byte(random)));
+            for (size_t i = std::min<size_t>(length, 2000); i > 1; --i)
+                stream.push_back(static_cast<unsigned char>(byte(random)));
+        }
+        std::vector<Bytes> blocks;
+        for (size_t offset = 0; offset < stream.size();) {
+            size_t size = std::min(pieceSize(random), stream.size() - offset);
+            blocks.emplace_back(stream.begin() + offset, stream.begin() + offset + size);
+            offset += size;
+        }
+        CRtpPacketReader reader(true);
+        for (const Bytes& packet : Read(reader, blocks)) {
+            ASSERT_GE(packet.size(), 12u) << "seed " << seed;
+            ASSERT_LE(packet.size(), static_cast<size_t>(CRtpPacketReader::kMaxPacket)) << "seed " << seed;
+            ASSERT_EQ(packet[0] >> 6, 2) << "seed " << seed;
+        }
+    }
+}
 
 TEST(RtpPacketReader, DatagramBlockIsOnePacket)
 {
@@ -64,22 +178,21 @@ TEST(RtpPacketReader, DatagramBlockIsOnePacket)
     EXPECT_EQ(Read(reader, blocks), blocks);
 }
 
-TEST(RtpPacketReader, ResetForgetsAPartialPacket)
+// After a reset the input may start anywhere, and the stream may come with a new SSRC.
+TEST(RtpPacketReader, ResetForgetsAPartialPacketAndTheStream)
 {
     CRtpPacketReader reader(true);
-    Bytes stream = CTestPacketizer::Framed({Bytes(10, 1)});
-    EXPECT_TRUE(Read(reader, {Bytes(stream.begin(), stream.begin() + 5)}).empty());
+    std::vector<Bytes> first = Packets(3);
+    Bytes stream = CTestPacketizer::Framed(first);
+    std::vector<Bytes> whole(first.begin(), first.end() - 1);
+    EXPECT_EQ(Read(reader, {Bytes(stream.begin(), stream.end() - 5)}), whole);
     reader.Reset();
-    EXPECT_EQ(Read(reader, {stream}), std::vector<Bytes>{Bytes(10, 1)});
-}
-
-TEST(RtpPacketReader, LargestPacketFits)
-{
-    CRtpPacketReader reader(true);
-    Bytes big(CRtpPacketReader::kMaxPacket, 7);
-    std::vector<Bytes> got = Read(reader, CTestPacketizer::Split(CTestPacketizer::Framed({big}), {1000}));
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0], big);
+    std::vector<Bytes> next = Packets(3);
+    for (Bytes& packet : next)
+        packet[8] ^= 0xff;
+    stream = CTestPacketizer::Framed(next);
+    std::vector<Bytes> after(next.begin() + 1, next.end());
+    EXPECT_EQ(Read(reader, {Bytes(stream.begin() + 7, stream.end())}), after);
 }
 
 } // namespace

@@ -102,6 +102,14 @@ std::vector<Bytes> CTestPacketizer::Split(const Bytes& stream, const std::vector
     return pieces;
 }
 
+std::vector<Bytes> CTestPacketizer::SplitWithLoss(const Bytes& stream, size_t from, size_t to, size_t size)
+{
+    std::vector<Bytes> pieces = Split(Bytes(stream.begin(), stream.begin() + static_cast<long>(from)), {size});
+    for (const Bytes& piece : Split(Bytes(stream.begin() + static_cast<long>(to), stream.end()), {size}))
+        pieces.push_back(piece);
+    return pieces;
+}
+
 std::vector<Bytes> CTestEncoder::Video(int frames, int keyInterval)
 {
     TestVideoSpec clip;

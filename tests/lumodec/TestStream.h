@@ -26,6 +26,8 @@ public:
     static std::vector<Bytes> NalUnits(const Bytes& unit);
     // The byte stream cut into pieces of the sizes given, the last size repeated to the end.
     static std::vector<Bytes> Split(const Bytes& stream, const std::vector<size_t>& sizes);
+    // The byte stream read in pieces of one size, less the bytes from..to, as when a read is lost.
+    static std::vector<Bytes> SplitWithLoss(const Bytes& stream, size_t from, size_t to, size_t size);
 
 private:
     void AddFragments(const Bytes& nal, uint32_t timestamp, std::vector<Bytes>* packets);

@@ -1,13 +1,13 @@
 // The simulator served in-process on a port of its own and driven over loopback sockets with
 // the exact requests the client sends.
+#include "RtpReceiver.h"
+#include "SimClient.h"
 #include "SimServer.h"
 #include "fakes/WaitUntil.h"
 #include "lumodec/LumoStreamHeader.h"
 #include "rtspmsg/RtspRangeValue.h"
 #include "rtspmsg/RtspResponse.h"
 #include "rtspmsg/RtspTables.h"
-#include "simserver/RtpReceiver.h"
-#include "simserver/SimClient.h"
 
 #include <chrono>
 #include <cstdio>

@@ -3,7 +3,6 @@
 #include "transport/TransportWrapper.h"
 
 #include <atomic>
-#include <chrono>
 
 // A transport wrapper that tells when its memory has been given back. The receive thread
 // deletes it through the virtual destructor, so this class's operator delete runs then.
@@ -12,10 +11,8 @@ public:
     static void operator delete(void* memory);
 
     static int FreedCount() { return freed.load(std::memory_order_acquire); }
-    static std::chrono::steady_clock::time_point LastFreedAt();
     static void ResetCount() { freed.store(0, std::memory_order_release); }
 
 private:
     static std::atomic<int> freed;
-    static std::atomic<std::chrono::steady_clock::rep> lastFreedAt;
 };

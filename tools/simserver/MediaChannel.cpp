@@ -1,10 +1,13 @@
 #include "MediaChannel.h"
 
 #include "ServerSocket.h"
+#include "lumodec/RtpPacketReader.h"
 
 #include <algorithm>
 
 static_assert(CRtpPacketizer::kMaxPacket <= CMediaChannel::kMaxPacket, "every video packet fits the framing buffer");
+// The decoder stand-in reads a framed length above its limit as a sign of lost boundaries.
+static_assert(CRtpPacketizer::kMaxPacket <= CRtpPacketReader::kMaxPacket, "packets longer than the decoder takes");
 
 CMediaChannel::~CMediaChannel()
 {

@@ -3,11 +3,8 @@
 #include "platform/platform.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
-
-class CLoopbackSocket;
 
 // One RTP packet as received, its header fields read out.
 struct ReceivedPacket {
@@ -57,7 +54,7 @@ private:
     bool Fill(size_t size, int timeoutMs);
     static void AddToUnits(ReceivedFrame& frame, const ReceivedPacket& packet);
 
-    std::unique_ptr<CLoopbackSocket> udp;
+    SOCKET udp = 0;
     SOCKET tcp = 0;
     std::string pending;
 };

@@ -1,5 +1,4 @@
-#include "simserver/SimClient.h"
-
+#include "SimClient.h"
 
 #include <chrono>
 

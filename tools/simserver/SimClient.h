@@ -12,7 +12,7 @@
 bool ReceiveInto(SOCKET s, std::string& pending, int timeoutMs);
 
 // A raw control connection to the simulator on 127.0.0.1, reading replies with the library's
-// parser. Requests are whatever text the test writes.
+// parser. Requests are whatever text the caller writes.
 class CSimClient {
 public:
     explicit CSimClient(unsigned short port);

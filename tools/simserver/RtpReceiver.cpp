@@ -1,7 +1,9 @@
-#include "simserver/RtpReceiver.h"
+#include "RtpReceiver.h"
 
-#include "fakes/LoopbackSocket.h"
-#include "simserver/SimClient.h"
+#include "ServerSocket.h"
+#include "SimClient.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -34,19 +36,21 @@ bool ReceivedFrame::IsKey() const
     return false;
 }
 
-CRtpReceiver::CRtpReceiver() : udp(new CLoopbackSocket(SOCK_DGRAM))
+CRtpReceiver::CRtpReceiver() : udp(OpenLoopbackSocket(SOCK_DGRAM, 0))
 {
 }
 
 CRtpReceiver::~CRtpReceiver()
 {
+    if (udp)
+        closesocket(udp);
     if (tcp)
         closesocket(tcp);
 }
 
 int CRtpReceiver::UdpPort() const
 {
-    return udp->Port();
+    return LocalPort(udp);
 }
 
 bool CRtpReceiver::ConnectTcp(unsigned short serverPort)
@@ -64,11 +68,11 @@ bool CRtpReceiver::Next(ReceivedPacket& packet, int timeoutMs)
     packet = ReceivedPacket();
     if (tcp)
         return ReadFramed(packet.bytes, timeoutMs) && ReadHeader(packet);
-    if (WaitSocket(udp->Handle(), SocketWait::Readable, timeoutMs) != 1)
+    if (WaitSocket(udp, SocketWait::Readable, timeoutMs) != 1)
         return false;
-    packet.bytes.resize(65536);
-    int received = ReceiveDatagram(udp->Handle(), reinterpret_cast<char*>(packet.bytes.data()), 65536);
-    packet.bytes.resize(received > 0 ? static_cast<size_t>(received) : 0);
+    char datagram[65536];
+    int received = ReceiveDatagram(udp, datagram, sizeof datagram);
+    packet.bytes.assign(datagram, datagram + std::max(received, 0));
     return ReadHeader(packet);
 }
 
