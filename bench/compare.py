@@ -1,0 +1,292 @@
+#!/usr/bin/env python3
+"""Measures the client library as a host sees it, beside the physical limit and a well-known
+receiver in the same run, and prints one table of figures, comparisons and targets.
+
+    bench/compare.py BUILD_DIR [--quick]
+
+BUILD_DIR holds a Release build with the simulator and streamclient-load. Every stream comes
+from the simulator's blast mode; the baselines set theirs up from a bare socket, so the library,
+a plain receive loop and GStreamer all take the same sender's packets.
+Timings on a shared machine are noisy: every side-by-side figure is the median of alternating
+rounds, and what the table judges is the ratio, not an absolute time.
+"""
+import argparse
+import json
+import os
+import re
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+CLIENT_PORT = 10000  # what the library's first player binds
+PACKET_SIZE = 1400
+FOUR_MBIT_RATE = round(4_000_000 / 8 / PACKET_SIZE)  # packets a second
+FIXED_RATE = 20_000
+LIBRARY_TCP_BUFFER = 65536  # the receive buffer the library gives its TCP media socket
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+class Tools:
+    def __init__(self, build):
+        self.simserver = os.path.join(build, "tools/simserver/simserver")
+        self.load = os.path.join(build, "tools/load/streamclient-load")
+
+
+def wait_for_line(stream, pattern, what):
+    for line in stream:
+        match = re.search(pattern, line)
+        if match:
+            return match
+    raise RuntimeError(f"{what} ended before it was ready")
+
+
+class Background:
+    """A program that runs while a measurement is taken, ended when the block is left."""
+
+    def __init__(self, argv, ready_pattern):
+        self.process = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.ready = wait_for_line(self.process.stdout, ready_pattern, os.path.basename(argv[0]))
+
+    def cpu_seconds(self):
+        with open(f"/proc/{self.process.pid}/stat") as stat:
+            fields = stat.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / TICKS  # utime, stime
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.communicate(timeout=10)
+
+
+def simulator(tools, *flags):
+    return Background([tools.simserver, "--port", "0", *flags], r"rtsp://127\.0\.0\.1:(\d+)/")
+
+
+def load(tools, *args):
+    with tempfile.NamedTemporaryFile(suffix=".json") as out:
+        subprocess.run([tools.load, *args, "--json", out.name], check=True, stderr=subprocess.DEVNULL)
+        return json.load(open(out.name))["totals"]
+
+
+def library_run(tools, sim_flags, streams, seconds, tcp=False):
+    with simulator(tools, *sim_flags) as sim:
+        url = f"rtsp://127.0.0.1:{sim.ready.group(1)}/bench"
+        return load(tools, "--url", url, "--streams", str(streams), "--seconds", str(seconds),
+                    *(["--tcp"] if tcp else []))
+
+
+def percentile(samples, percent):
+    ordered = sorted(samples)
+    return ordered[min(len(ordered) - 1, round(percent / 100 * (len(ordered) - 1)))]
+
+
+class RawSession:
+    """The simulator's side of a stream set up from a bare socket, with the library's own
+    request texts: the baselines receive from the very sender the library receives from."""
+
+    def __init__(self, port, tcp=False, client_port=CLIENT_PORT):
+        self.port = port
+        self.cseq = 0
+        self.connection = socket.create_connection(("127.0.0.1", port))
+        profile = "RTP/AVP/TCP" if tcp else "RTP/AVP/UDP"
+        reply = self.request("SETUP", f"Transport: {profile};unicast;client_port={client_port}-{client_port + 1}\r\n")
+        self.session = re.search(rb"Session: *([^;\r]+)", reply).group(1).decode()
+        self.server_port = int(re.search(rb"server_port=(\d+)", reply).group(1))
+
+    def request(self, method, headers):
+        self.cseq += 1
+        self.connection.sendall(f"{method} rtsp://127.0.0.1:{self.port}/bench RTSP/1.0\r\nCSeq: {self.cseq}\r\n"
+                                f"{headers}User-agent: bench\r\n\r\n".encode())
+        reply = b""
+        while b"\r\n\r\n" not in reply or len(reply.split(b"\r\n\r\n", 1)[1]) < body_length(reply):
+            reply += self.connection.recv(4096)
+        return reply
+
+    def play(self):
+        self.request("PLAY", f"Session:{self.session}\r\nRange: npt=0.0-\r\n")
+
+    def close(self):
+        self.connection.close()
+
+
+def body_length(reply):
+    match = re.search(rb"Content-Length: *(\d+)", reply)
+    return int(match.group(1)) if match else 0
+
+
+def raw_setup_run(tools, count):
+    """The floor under OpenURL: connect and the SETUP exchange alone, from a bare socket, each
+    connection kept open as a player keeps its own."""
+    times, sessions = [], []
+    with simulator(tools, "--blast", "0") as sim:
+        for i in range(count):
+            started = time.perf_counter()
+            sessions.append(RawSession(int(sim.ready.group(1)), client_port=CLIENT_PORT + 2 * i))
+            times.append((time.perf_counter() - started) * 1000)
+        for session in sessions:
+            session.close()
+    return {"p50": percentile(times, 50), "p99": percentile(times, 99)}
+
+
+def raw_run(tools, sim_flags, receiver, tcp=False):
+    """Sets a stream up from a bare socket and lets receiver(session) take it in."""
+    with simulator(tools, *sim_flags) as sim:
+        session = RawSession(int(sim.ready.group(1)), tcp=tcp)
+        try:
+            return receiver(session)
+        finally:
+            session.close()
+
+
+def plain_run(tools, session, seconds, *flags):
+    """A plain receive loop, ready before the stream is played."""
+    with tempfile.NamedTemporaryFile(suffix=".json") as out:
+        receiver = subprocess.Popen([tools.load, *flags, "--seconds", str(seconds), "--json", out.name],
+                                    stderr=subprocess.DEVNULL)
+        time.sleep(0.3)
+        session.play()
+        if receiver.wait(timeout=seconds + 60) != 0:
+            raise RuntimeError("streamclient-load failed")
+        return json.load(open(out.name))["totals"]
+
+
+def plain_udp_run(tools, rate, seconds):
+    return raw_run(tools, ["--blast", str(rate)],
+                   lambda session: plain_run(tools, session, seconds, "--plain-udp", str(CLIENT_PORT)))
+
+
+def plain_tcp_run(tools, seconds, receive_buffer=None):
+    buffer_flags = ["--receive-buffer", str(receive_buffer)] if receive_buffer else []
+    return raw_run(tools, ["--blast", "max"],
+                   lambda session: plain_run(tools, session, seconds, "--plain-tcp", str(session.server_port),
+                                             *buffer_flags), tcp=True)
+
+
+def gstreamer_run(tools, rate, seconds):
+    """CPU of `udpsrc ! fakesink` per datagram the sender sent it; its start-up is left out by
+    sampling its CPU only around the stream."""
+    argv = ["gst-launch-1.0", "udpsrc", f"port={CLIENT_PORT}", "!", "fakesink"]
+
+    def receive(session):
+        with Background(argv, r"PLAYING") as gst:
+            time.sleep(1)
+            before = gst.cpu_seconds()
+            started = time.perf_counter()
+            session.play()
+            time.sleep(seconds)
+            cpu = gst.cpu_seconds() - before
+            return {"cpu_seconds": cpu, "chunks": rate * (time.perf_counter() - started)}
+
+    return raw_run(tools, ["--blast", str(rate)], receive)
+
+
+def median_rounds(rounds, *runs):
+    """Runs each measurement in turn, rounds times, and gives the median of each figure."""
+    results = [[] for _ in runs]
+    for _ in range(rounds):
+        for i, run in enumerate(runs):
+            results[i].append(run())
+    return results
+
+
+def median_of(samples, key):
+    return statistics.median(sample[key] for sample in samples)
+
+
+def load_average():
+    return open("/proc/loadavg").read().split()[:3]
+
+
+class Table:
+    def __init__(self):
+        self.rows = []
+
+    def add(self, figure, client, comparison, ratio, target, passed):
+        self.rows.append((figure, client, comparison, ratio, target, "yes" if passed else "NO"))
+
+    def print(self):
+        header = ("figure", "client", "beside it", "ratio", "target", "met")
+        widths = [max(len(str(row[i])) for row in self.rows + [header]) for i in range(len(header))]
+        for row in [header] + self.rows:
+            print("  ".join(str(cell).ljust(width) for cell, width in zip(row, widths)))
+
+
+def measure(tools, table, rounds, idle_seconds, burst_seconds, soak_seconds):
+    idle = library_run(tools, ["--blast", "0"], 100, idle_seconds)
+    table.add("100 idle players: CPU of the process", f"{idle['cpu_percent_of_core']:.2f} % of a core", "-", "-",
+              "<= 5 %", idle["cpu_percent_of_core"] <= 5)
+    setup, floor = idle["setup_ms"], raw_setup_run(tools, 100)
+    table.add("OpenURL on loopback (100 players)", f"p50 {setup['p50']:.2f} ms, p99 {setup['p99']:.2f} ms",
+              f"bare SETUP exchange p50 {floor['p50']:.2f} ms, p99 {floor['p99']:.2f} ms",
+              f"{setup['p50'] / floor['p50']:.2f}", "p50 <= 1, p99 <= 5 ms", setup["p50"] <= 1 and setup["p99"] <= 5)
+
+    plain, client = median_rounds(rounds, lambda: plain_udp_run(tools, "max", burst_seconds),
+                                  lambda: library_run(tools, ["--blast", "max"], 1, burst_seconds))
+    ratio = median_of(client, "chunks_per_s") / median_of(plain, "chunks_per_s")
+    table.add("1 UDP stream at max: datagrams/s delivered", f"{median_of(client, 'chunks_per_s'):,.0f}",
+              f"recvfrom loop {median_of(plain, 'chunks_per_s'):,.0f}", f"{ratio:.2f}", ">= 0.90", ratio >= 0.9)
+
+    plain, fixed, client = median_rounds(
+        rounds, lambda: plain_tcp_run(tools, burst_seconds),
+        lambda: plain_tcp_run(tools, burst_seconds, LIBRARY_TCP_BUFFER),
+        lambda: library_run(tools, ["--blast", "max"], 1, burst_seconds, tcp=True))
+    client_rate = median_of(client, "bytes_per_s")
+    ratio = client_rate / median_of(plain, "bytes_per_s")
+    table.add("1 TCP stream at max: MB/s delivered", f"{client_rate / 1e6:,.0f}",
+              f"recv loop {median_of(plain, 'bytes_per_s') / 1e6:,.0f}", f"{ratio:.2f}", ">= 0.90", ratio >= 0.9)
+    ratio = client_rate / median_of(fixed, "bytes_per_s")
+    table.add("  ... beside a loop with the same 64 KiB buffer", "",
+              f"recv loop {median_of(fixed, 'bytes_per_s') / 1e6:,.0f}", f"{ratio:.2f}", "(explains)", True)
+
+    plain, gst, client = median_rounds(
+        rounds, lambda: plain_udp_run(tools, FIXED_RATE, burst_seconds),
+        lambda: gstreamer_run(tools, FIXED_RATE, burst_seconds),
+        lambda: library_run(tools, ["--blast", str(FIXED_RATE)], 1, burst_seconds))
+    per_datagram = [statistics.median(s["cpu_seconds"] / s["chunks"] * 1e6 for s in runs)
+                    for runs in (plain, gst, client)]
+    ratio = per_datagram[2] / per_datagram[1]
+    table.add(f"CPU per datagram at {FIXED_RATE:,}/s", f"{per_datagram[2]:.2f} us",
+              f"udpsrc!fakesink {per_datagram[1]:.2f} us; recvfrom loop {per_datagram[0]:.2f} us", f"{ratio:.2f}",
+              "<= 1.00 (of GStreamer)", ratio <= 1)
+
+    many = library_run(tools, ["--blast", str(FOUR_MBIT_RATE)], 100, soak_seconds)
+    table.add(f"100 UDP streams x 4 Mbit/s, {soak_seconds} s: loss", f"{many['loss_percent']:.3f} %",
+              f"{many['sent']:,} sent", "-", "<= 0.1 %", many["loss_percent"] <= 0.1)
+    table.add("  ... CPU of the process", f"{many['cpu_percent_of_core']:.1f} % of a core", "-", "-", "<= 50 %",
+              many["cpu_percent_of_core"] <= 50)
+    table.add("Resident memory per playing player", f"{many['rss_per_player_kib']:.0f} KiB", "-", "-",
+              "<= 200 KiB", many["rss_per_player_kib"] <= 200)
+    freed = many["stop_to_freed_ms"]
+    table.add("Stop returning -> transport freed", f"p50 {freed['p50']:.2f} ms, max {freed['max']:.2f} ms", "-", "-",
+              "p50 <= 10 ms", freed["p50"] <= 10)
+    table.add("Handles after stopping everything",
+              f"fds {many['fds']['before']}->{many['fds']['after']}, "
+              f"threads {many['threads']['before']}->{many['threads']['after']}", "-", "-", "back to before",
+              many["fds"]["before"] == many["fds"]["after"] and many["threads"]["before"] == many["threads"]["after"])
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--quick", action="store_true", help="one round, short windows (a smoke run)")
+    args = parser.parse_args()
+    tools = Tools(args.build)
+    table = Table()
+    before = load_average()
+    if args.quick:
+        measure(tools, table, rounds=1, idle_seconds=3, burst_seconds=3, soak_seconds=5)
+    else:
+        measure(tools, table, rounds=3, idle_seconds=10, burst_seconds=10, soak_seconds=60)
+    table.print()
+    print(f"load average before {' '.join(before)}, after {' '.join(load_average())}; {os.cpu_count()} cores")
+    return 0 if all(row[5] == "yes" for row in table.rows) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
