@@ -1,5 +1,6 @@
 #include "ServerOptions.h"
 
+#include "PacedSender.h"
 #include "rtspmsg/RtspTables.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,8 @@ TEST(ServerOptions, DefaultsWithoutArguments)
     EXPECT_EQ(25, options.fps);
     EXPECT_EQ(120, options.durationSeconds);
     EXPECT_FALSE(options.verbose);
+    EXPECT_FALSE(options.blast);
+    EXPECT_EQ(1400, options.blastSize);
 }
 
 TEST(ServerOptions, ReadsEveryFlag)
@@ -31,7 +34,7 @@ TEST(ServerOptions, ReadsEveryFlag)
     ASSERT_TRUE(options.Parse({"--port", "9000", "--verbose", "--loss", "5", "--width", "320", "--height", "180",
                                "--fps", "30", "--duration", "60", "--fault", "ignore-keepalive", "--fault",
                                "delay-replies=250", "--fault", "error=PLAY:503", "--fault", "error=SETUP:454",
-                               "--fault", "close-after=3"},
+                               "--fault", "close-after=3", "--blast", "357", "--blast-size", "4096"},
                               error))
         << error;
     EXPECT_EQ(9000, options.port);
@@ -44,6 +47,9 @@ TEST(ServerOptions, ReadsEveryFlag)
     EXPECT_TRUE(options.ignoreKeepAlive);
     EXPECT_EQ(250, options.replyDelayMs);
     EXPECT_EQ(3, options.closeAfterSeconds);
+    EXPECT_TRUE(options.blast);
+    EXPECT_EQ(357, options.blastRate);
+    EXPECT_EQ(4096, options.blastSize);
     EXPECT_EQ((std::map<int, int>{{MethodIndex("SETUP"), StatusIndex("454")}, {MethodIndex("PLAY"), StatusIndex("503")}}),
               options.errorReplies);
 }
@@ -57,6 +63,11 @@ TEST(ServerOptions, RefusesWhatItCannotRead)
         {{"--fps", "0"}, "bad value for --fps: 0"},
         {{"--width", "641"}, "width and height must be even"},
         {{"--colour", "red"}, "unknown flag: --colour"},
+        {{"--blast", "fast"}, "bad value for --blast: fast"},
+        {{"--blast", "-1"}, "bad value for --blast: -1"},
+        {{"--blast", "10000001"}, "bad value for --blast: 10000001"},
+        {{"--blast-size", "12"}, "bad value for --blast-size: 12"},
+        {{"--blast-size", "4097"}, "bad value for --blast-size: 4097"},
         {{"--fault", "explode"}, "bad fault: explode"},
         {{"--fault", "delay-replies=soon"}, "bad fault: delay-replies=soon"},
         {{"--fault", "error=PLAY:299"}, "bad fault: error=PLAY:299 (want METHOD:STATUS, e.g. error=PLAY:503)"},
@@ -67,6 +78,18 @@ TEST(ServerOptions, RefusesWhatItCannotRead)
         std::string error;
         EXPECT_FALSE(options.Parse(c.args, error)) << c.error;
         EXPECT_EQ(c.error, error);
+    }
+}
+
+TEST(ServerOptions, BlastRateIsANumberOrMax)
+{
+    const std::pair<const char*, int> rates[] = {{"0", 0}, {"357", 357}, {"max", CPacedSender::kUnlimited}};
+    for (const auto& rate : rates) {
+        ServerOptions options;
+        std::string error;
+        ASSERT_TRUE(options.Parse({"--blast", rate.first}, error)) << error;
+        EXPECT_TRUE(options.blast) << rate.first;
+        EXPECT_EQ(rate.second, options.blastRate) << rate.first;
     }
 }
 

@@ -535,4 +535,81 @@ TEST_P(SimServerFaultTest, DoesWhatItSays)
 INSTANTIATE_TEST_SUITE_P(Faults, SimServerFaultTest, ::testing::ValuesIn(kFaults),
                          [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
 
+ServerOptions Blasting(int rate)
+{
+    ServerOptions options = SmallPictures();
+    options.blast = true;
+    options.blastRate = rate;
+    options.blastSize = 200;
+    return options;
+}
+
+// A blaster packet as the load tool reads it: its counter in sequence and timestamp, zeros after.
+void ExpectBlastPacket(const ReceivedPacket& packet, uint32_t counter)
+{
+    ASSERT_EQ(200u, packet.bytes.size());
+    EXPECT_EQ(2, packet.version);
+    EXPECT_TRUE(packet.marker);
+    EXPECT_EQ(96, packet.payloadType);
+    EXPECT_EQ(uint16_t(counter), packet.sequence);
+    EXPECT_EQ(counter, packet.timestamp);
+    EXPECT_EQ(std::vector<uint8_t>(188, 0), std::vector<uint8_t>(packet.Payload(), packet.Payload() + 188));
+}
+
+// The counter of the last packet that comes before the stream falls silent.
+uint32_t LastBeforeSilence(Stream& stream)
+{
+    ReceivedPacket packet;
+    uint32_t last = 0;
+    while (stream.media.Next(packet, 500))
+        last = packet.timestamp;
+    return last;
+}
+
+TEST_F(SimServerTest, BlastModeSendsCountedPacketsAtItsRateOverUdpAndTcp)
+{
+    const int kRate = 400;
+    StartServer(Blasting(kRate));
+    for (bool tcp : {false, true}) {
+        auto stream = Open(tcp ? "/record/cam1" : "/live/av_stream", tcp);
+        ASSERT_EQ("200", Play(*stream, 0));
+        // A second's worth, counted from PLAY: loose bounds that a busy machine still meets.
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        uint32_t counter = 0;
+        ReceivedPacket packet;
+        while (std::chrono::steady_clock::now() < until && stream->media.Next(packet)) {
+            ExpectBlastPacket(packet, counter++);
+            ASSERT_FALSE(HasFailure()) << (tcp ? "tcp " : "udp ") << counter;
+        }
+        EXPECT_GT(counter, uint32_t(kRate / 2)) << tcp;
+        EXPECT_LT(counter, uint32_t(kRate * 3 / 2)) << tcp;
+    }
+}
+
+TEST_F(SimServerTest, BlastCounterRunsOnAcrossPauseAndResume)
+{
+    StartServer(Blasting(1000));
+    auto stream = Open("/live/av_stream");
+    ASSERT_EQ("200", Play(*stream, 0));
+    ReceivedPacket packet;
+    ASSERT_TRUE(stream->media.Next(packet));
+    EXPECT_EQ(0u, packet.timestamp) << "the counter starts at the first PLAY";
+    ASSERT_EQ("200", Bare(*stream, "PAUSE"));
+    uint32_t last = LastBeforeSilence(*stream);
+    ASSERT_EQ("200", Bare(*stream, "PLAY"));
+    ASSERT_TRUE(stream->media.Next(packet));
+    EXPECT_EQ(last + 1, packet.timestamp);
+    ASSERT_EQ("200", Bare(*stream, "TEARDOWN"));
+    EXPECT_TRUE(FallsSilent(*stream));
+}
+
+TEST_F(SimServerTest, BlastRateZeroSendsNothing)
+{
+    StartServer(Blasting(0));
+    auto stream = Open("/live/av_stream");
+    ASSERT_EQ("200", Play(*stream, 0));
+    ReceivedPacket packet;
+    EXPECT_FALSE(stream->media.Next(packet, 1000));
+}
+
 } // namespace

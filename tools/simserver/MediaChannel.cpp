@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+static_assert(CRtpPacketizer::kMaxPacket <= CMediaChannel::kMaxPacket, "every video packet fits the framing buffer");
+
 CMediaChannel::~CMediaChannel()
 {
     if (socket)
@@ -22,9 +24,9 @@ bool CMediaChannel::OpenUdp(uint32_t clientAddress, unsigned short clientPort)
     return serverPort != 0;
 }
 
-bool CMediaChannel::OpenTcp()
+bool CMediaChannel::OpenTcp(unsigned short port)
 {
-    listener = OpenLoopbackSocket(SOCK_STREAM, 0);
+    listener = OpenLoopbackSocket(SOCK_STREAM, port);
     serverPort = listener ? LocalPort(listener) : 0;
     return serverPort != 0 && listen(listener, 1) == 0;
 }
@@ -42,7 +44,7 @@ bool CMediaChannel::AcceptClient(int timeoutMs)
 
 bool CMediaChannel::Send(const RtpPacket& packet)
 {
-    if (!socket)
+    if (!socket || packet.size() > static_cast<size_t>(kMaxPacket))
         return false;
     if (Lose())
         return true;
@@ -52,7 +54,7 @@ bool CMediaChannel::Send(const RtpPacket& packet)
                reinterpret_cast<const sockaddr*>(&client), sizeof client);
         return true;
     }
-    uint8_t framed[2 + CRtpPacketizer::kMaxPacket];
+    uint8_t framed[2 + kMaxPacket];
     framed[0] = static_cast<uint8_t>(packet.size() >> 8);
     framed[1] = static_cast<uint8_t>(packet.size());
     std::copy(packet.begin(), packet.end(), framed + 2);

@@ -11,6 +11,9 @@
 // client makes to the server port. Drops the configured share of packets on purpose.
 class CMediaChannel {
 public:
+    // The largest packet it frames; larger ones are refused.
+    static constexpr int kMaxPacket = 4096;
+
     CMediaChannel(int lossPercent, uint32_t seed) : lossPercent(lossPercent), random(seed) {}
     ~CMediaChannel();
     CMediaChannel(const CMediaChannel&) = delete;
@@ -18,13 +21,14 @@ public:
 
     // UDP from a port of 127.0.0.1 to clientAddress (network order) : clientPort.
     bool OpenUdp(uint32_t clientAddress, unsigned short clientPort);
-    // TCP: listens on a port of 127.0.0.1 for the client's media connection.
-    bool OpenTcp();
+    // TCP: listens on 127.0.0.1:port (0: a port the system picks) for the client's media connection.
+    bool OpenTcp(unsigned short port = 0);
     bool IsFramed() const { return listener != 0; }
     unsigned short ServerPort() const { return serverPort; }
     // TCP: takes the client's connection if one comes within timeoutMs; true once connected.
     bool AcceptClient(int timeoutMs);
-    // False when the packet cannot go out (the client's TCP connection has gone or stalled).
+    // False when the packet cannot go out (the client's TCP connection has gone or stalled, or
+    // the packet is larger than kMaxPacket).
     bool Send(const RtpPacket& packet);
 
 private:

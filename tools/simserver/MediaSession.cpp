@@ -1,13 +1,6 @@
 #include "MediaSession.h"
 
-#include "DigitFont.h"
-#include "H264Encoder.h"
-#include "RtpPacketizer.h"
-#include "TestPicture.h"
-
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <string>
 
 namespace {
@@ -15,32 +8,14 @@ namespace {
 const int kAcceptSliceMs = 100;
 // A session further behind than this gives up the lost time instead of racing to catch up.
 const std::chrono::seconds kMaxLag(1);
-// The stream second fills about a third of the picture's height.
-const int kSecondLines = 3;
-const int kClockScale = 3;
-const int kMargin = 8;
-
-// Local wall-clock time of day with hundredths: "18:57:36.12".
-std::string ClockText()
-{
-    auto now = std::chrono::system_clock::now();
-    std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    auto hundredths = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() / 10 % 100;
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%02d", local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(hundredths));
-    return text;
-}
 
 } // namespace
 
-CMediaSession::CMediaSession(const StreamFormat& format, std::unique_ptr<CMediaChannel> channel, uint32_t seed)
-    : format(format), channel(std::move(channel)), timestampBase(seed * 2654435761u), created(Clock::now()),
+CMediaSession::CMediaSession(const StreamFormat& format, std::unique_ptr<CMediaChannel> channel,
+                             std::unique_ptr<CMediaProducer> producer)
+    : format(format), channel(std::move(channel)), producer(std::move(producer)), created(Clock::now()),
       view(format.width, format.height)
 {
-    packetizer.reset(new CRtpPacketizer(seed, static_cast<uint16_t>(seed >> 7)));
 }
 
 CMediaSession::~CMediaSession()
@@ -76,7 +51,7 @@ void CMediaSession::Resume()
 void CMediaSession::Restart(int64_t index)
 {
     frameIndex = index;
-    playing = played = forceKey = true;
+    playing = played = restartPending = true;
     ++generation;
     nextDue = Clock::now();
     wake.notify_all();
@@ -143,7 +118,7 @@ int64_t CMediaSession::LiveFrameNow() const
 
 void CMediaSession::Run()
 {
-    if (!WaitForClient() || !OpenEncoder())
+    if (!WaitForClient() || !OpenProducer())
         return;
     std::unique_lock<std::mutex> lock(mutex);
     while (!stopping) {
@@ -153,7 +128,7 @@ void CMediaSession::Run()
         }
         FrameOrder order = NextOrder();
         lock.unlock();
-        bool sent = ProduceFrame(order);
+        bool sent = producer->Produce(order, *channel);
         lock.lock();
         if (!sent)
             return;
@@ -178,62 +153,30 @@ bool CMediaSession::WaitForClient()
     }
 }
 
-bool CMediaSession::OpenEncoder()
+bool CMediaSession::OpenProducer()
 {
     std::string error;
-    picture.reset(new CTestPicture(format.width, format.height));
-    encoder.reset(new CH264Encoder);
-    if (encoder->Open(format.width, format.height, format.fps, error))
+    if (producer->Open(error))
         return true;
     std::fprintf(stderr, "simserver: %s\n", error.c_str());
     return false;
 }
 
 // With the lock held.
-CMediaSession::FrameOrder CMediaSession::NextOrder()
+FrameOrder CMediaSession::NextOrder()
 {
-    FrameOrder order{frameIndex, forceKey, generation, params, view};
-    forceKey = false;
+    FrameOrder order{frameIndex, restartPending, generation, params, view};
+    restartPending = false;
     return order;
 }
 
-// With the lock held: the next picture's number and time; a recorded stream stops at its end.
+// With the lock held: the next step's picture number and time; a recorded stream stops at its end.
 void CMediaSession::Advance()
 {
-    ++frameIndex;
+    frameIndex += producer->PicturesPerStep();
     if (AtEnd())
         playing = false;
-    nextDue += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / (format.fps * speed)));
+    nextDue += producer->StepInterval(speed);
     if (Clock::now() - nextDue > kMaxLag)
         nextDue = Clock::now();
-}
-
-bool CMediaSession::ProduceFrame(const FrameOrder& order)
-{
-    picture->Render(double(order.index) / format.fps, order.view);
-    DrawOverlay(order.index);
-    order.params.Apply(picture->Image());
-    std::vector<uint8_t> bytes;
-    if (!encoder->Encode(picture->Image(), order.key, bytes))
-        return false;
-    // The timestamp follows the stream's own time, so a seek shows as a jump to its second.
-    uint32_t timestamp = timestampBase + static_cast<uint32_t>(order.index * kClockRate / format.fps);
-    for (const RtpPacket& packet : packetizer->Packetize(SplitAnnexB(bytes.data(), bytes.size()), timestamp))
-        if (!channel->Send(packet))
-            return false;
-    return true;
-}
-
-// The live stream shows the time of day; a recorded one its stream second, big.
-void CMediaSession::DrawOverlay(int64_t index)
-{
-    YuvImage& image = picture->Image();
-    if (IsLive()) {
-        CDigitFont::Draw(image, kMargin, kMargin, ClockText(), kClockScale);
-        return;
-    }
-    std::string second = std::to_string(index / format.fps);
-    int scale = std::max(1, format.height / kSecondLines / CDigitFont::BoxHeight(1));
-    CDigitFont::Draw(image, (format.width - CDigitFont::BoxWidth(second, scale)) / 2,
-                     (format.height - CDigitFont::BoxHeight(scale)) / 2, second, scale);
 }

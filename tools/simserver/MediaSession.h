@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MediaChannel.h"
+#include "MediaProducer.h"
 #include "PictureParams.h"
 #include "SceneView.h"
 
@@ -11,26 +12,13 @@
 #include <mutex>
 #include <thread>
 
-class CH264Encoder;
-class CRtpPacketizer;
-class CTestPicture;
-
-// The picture a session makes: size, rate and, for a recorded stream, its length.
-struct StreamFormat {
-    int width;
-    int height;
-    int fps;
-    int durationSeconds; // 0: the live stream
-};
-
-// One set-up stream: a thread of its own draws, encodes and sends each picture at the stream's
-// pace while the client has it playing. The control connection drives it; the thread only
-// reads what the control side sets, under the session's lock.
+// One set-up stream: a thread of its own has the producer send a step (a picture, or a burst of
+// blaster packets) at the stream's pace while the client has it playing. The control connection
+// drives it; the thread only reads what the control side sets, under the session's lock.
 class CMediaSession {
 public:
-    static constexpr uint32_t kClockRate = 90000;
-
-    CMediaSession(const StreamFormat& format, std::unique_ptr<CMediaChannel> channel, uint32_t seed);
+    CMediaSession(const StreamFormat& format, std::unique_ptr<CMediaChannel> channel,
+                  std::unique_ptr<CMediaProducer> producer);
     // Ends the stream and waits for its thread.
     ~CMediaSession();
     CMediaSession(const CMediaSession&) = delete;
@@ -42,9 +30,9 @@ public:
     // Starts the thread: over TCP it first waits for the client's media connection.
     void Start();
     // Plays from the given second of a recorded stream (the live stream plays the present),
-    // beginning with a key frame.
+    // beginning with a restart step (a key frame).
     void PlayFrom(int startSecond);
-    // Continues after a pause, beginning with a key frame; nothing while playing.
+    // Continues after a pause, beginning with a restart step; nothing while playing.
     void Resume();
     void Pause();
     bool HasPlayed() const;
@@ -60,43 +48,28 @@ public:
                  unsigned long param4);
 
 private:
-    using Clock = std::chrono::steady_clock;
-    // What the thread needs to make one picture, taken under the lock.
-    struct FrameOrder {
-        int64_t index;
-        bool key;
-        unsigned generation;
-        PictureParams params;
-        CSceneView view;
-    };
+    using Clock = CMediaProducer::Clock;
 
     void Run();
     bool WaitForClient();
-    bool OpenEncoder();
+    bool OpenProducer();
     FrameOrder NextOrder();
     void Advance();
-    bool ProduceFrame(const FrameOrder& order);
-    void DrawOverlay(int64_t index);
     bool AtEnd() const;
     int64_t LiveFrameNow() const;
     void Restart(int64_t index);
 
     const StreamFormat format;
     std::unique_ptr<CMediaChannel> channel;
-    const uint32_t timestampBase;
+    std::unique_ptr<CMediaProducer> producer; // the thread's alone once started
     const Clock::time_point created;
-
-    // Owned by the thread.
-    std::unique_ptr<CTestPicture> picture;
-    std::unique_ptr<CH264Encoder> encoder;
-    std::unique_ptr<CRtpPacketizer> packetizer;
 
     mutable std::mutex mutex;
     std::condition_variable wake;
     bool stopping = false;
     bool playing = false;
     bool played = false;
-    bool forceKey = false;
+    bool restartPending = false;
     // Changes with every PLAY, resume and PAUSE, so that a picture made meanwhile does not
     // move the position they set.
     unsigned generation = 0;

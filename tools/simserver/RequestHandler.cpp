@@ -1,6 +1,8 @@
 #include "RequestHandler.h"
 
+#include "BlastProducer.h"
 #include "MediaSession.h"
+#include "VideoProducer.h"
 #include "lumodec/LumoStreamHeader.h"
 #include "player/Url.h"
 #include "rtspmsg/RtspRangeValue.h"
@@ -133,7 +135,7 @@ CRequestHandler::Response CRequestHandler::Setup(const CRtspMessage& request)
     header.width = format.width;
     header.height = format.height;
     header.frameRate = format.fps;
-    header.clockRate = CMediaSession::kClockRate;
+    header.clockRate = StreamFormat::kClockRate;
     header.durationMs = static_cast<uint32_t>(format.durationSeconds) * 1000;
     char body[LumoStreamHeader::kSize];
     header.Write(reinterpret_cast<unsigned char*>(body));
@@ -162,7 +164,12 @@ std::unique_ptr<CMediaSession> CRequestHandler::NewSession(bool tcp, unsigned sh
     if (!(tcp ? channel->OpenTcp() : channel->OpenUdp(clientAddress, clientPort)))
         return nullptr;
     StreamFormat format{options.width, options.height, options.fps, live ? 0 : options.durationSeconds};
-    return std::unique_ptr<CMediaSession>(new CMediaSession(format, std::move(channel), ++seeds));
+    std::unique_ptr<CMediaProducer> producer;
+    if (options.blast)
+        producer.reset(new CBlastProducer(options.blastRate, options.blastSize, ++seeds));
+    else
+        producer.reset(new CVideoProducer(format, ++seeds));
+    return std::unique_ptr<CMediaSession>(new CMediaSession(format, std::move(channel), std::move(producer)));
 }
 
 // Decimal identifiers, unique within the process; the counter starts from the clock so that a

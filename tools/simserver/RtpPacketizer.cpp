@@ -4,8 +4,6 @@
 
 namespace {
 
-const uint8_t kVersion2 = 0x80;
-const uint8_t kMarker = 0x80;
 const uint8_t kNriMask = 0x60;
 const uint8_t kTypeMask = 0x1f;
 const uint8_t kFuStart = 0x80;

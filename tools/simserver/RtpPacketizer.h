@@ -16,6 +16,8 @@ public:
     static constexpr int kMaxPayload = 1400;
     static constexpr int kMaxPacket = kHeaderSize + kMaxPayload;
     static constexpr int kPayloadType = 96;
+    static constexpr uint8_t kVersion2 = 0x80; // in the first byte
+    static constexpr uint8_t kMarker = 0x80;   // in the second byte, with the payload type
     static constexpr int kNalTypeFuA = 28;
 
     CRtpPacketizer(uint32_t ssrc, uint16_t firstSequence) : ssrc(ssrc), sequence(firstSequence) {}

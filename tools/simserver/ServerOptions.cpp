@@ -1,5 +1,6 @@
 #include "ServerOptions.h"
 
+#include "PacedSender.h"
 #include "rtspmsg/RtspTables.h"
 
 #include <cstdlib>
@@ -10,8 +11,14 @@ const int kMaxPicture = 4096;
 const int kMaxFps = 120;
 const int kMaxPort = 65535;
 
-// A whole decimal number within [low, high].
-bool ReadNumber(const std::string& text, int low, int high, int& out)
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+} // namespace
+
+bool ServerOptions::ReadNumber(const std::string& text, int low, int high, int& out)
 {
     if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
@@ -22,17 +29,19 @@ bool ReadNumber(const std::string& text, int low, int high, int& out)
     return true;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix)
+bool ServerOptions::ReadRate(const std::string& text, int& rate)
 {
-    return text.compare(0, prefix.size(), prefix) == 0;
+    if (text != "max")
+        return ReadNumber(text, 0, CPacedSender::kMaxRate, rate);
+    rate = CPacedSender::kUnlimited;
+    return true;
 }
-
-} // namespace
 
 const char* ServerOptions::Usage()
 {
     return "usage: simserver [--port N] [--verbose] [--fault MODE]... [--loss PERCENT]\n"
            "                 [--width W --height H --fps F] [--duration SECONDS]\n"
+           "                 [--blast PACKETS_PER_SECOND|max [--blast-size BYTES]]\n"
            "faults: ignore-keepalive, delay-replies=MS, error=METHOD:STATUS, close-after=SECONDS\n";
 }
 
@@ -48,6 +57,7 @@ bool ServerOptions::Parse(const std::vector<std::string>& args, std::string& err
         {"--port", &port, 0, kMaxPort},          {"--loss", &lossPercent, 0, 100},
         {"--width", &width, 16, kMaxPicture},    {"--height", &height, 16, kMaxPicture},
         {"--fps", &fps, 1, kMaxFps},             {"--duration", &durationSeconds, 1, 24 * 3600},
+        {"--blast-size", &blastSize, CBlastPacket::kMinSize, CBlastPacket::kMaxSize},
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& flag = args[i];
@@ -69,14 +79,15 @@ bool ServerOptions::Parse(const std::vector<std::string>& args, std::string& err
         for (const NumberFlag& number : numbers)
             if (flag == number.name)
                 match = &number;
-        if (!match) {
+        if (!match && flag != "--blast") {
             error = "unknown flag: " + flag;
             return false;
         }
-        if (!ReadNumber(value, match->low, match->high, *match->field)) {
+        if (!(match ? ReadNumber(value, match->low, match->high, *match->field) : ReadRate(value, blastRate))) {
             error = "bad value for " + flag + ": " + value;
             return false;
         }
+        blast = blast || !match;
     }
     // 4:2:0 pictures have half-size chroma planes.
     if (width % 2 != 0 || height % 2 != 0) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BlastPacket.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -17,6 +19,11 @@ struct ServerOptions {
     int durationSeconds = 120; // length of a recorded stream
     int lossPercent = 0;       // share of media packets dropped
 
+    // Blast mode: sessions send blaster packets instead of encoded pictures.
+    bool blast = false;
+    int blastRate = 0; // packets a second per session; CPacedSender::kUnlimited: as fast as it goes
+    int blastSize = CBlastPacket::kDefaultSize;
+
     // Faults.
     bool ignoreKeepAlive = false;
     int replyDelayMs = 0;
@@ -27,6 +34,10 @@ struct ServerOptions {
     // Reads the arguments after the program name; false with a reason in error.
     bool Parse(const std::vector<std::string>& args, std::string& error);
     static const char* Usage();
+    // A whole decimal number within [low, high] into out; false (out untouched) otherwise.
+    static bool ReadNumber(const std::string& text, int low, int high, int& out);
+    // A packet rate: a number of packets a second up to CPacedSender::kMaxRate, or "max".
+    static bool ReadRate(const std::string& text, int& rate);
 
 private:
     bool ParseFault(const std::string& mode, std::string& error);

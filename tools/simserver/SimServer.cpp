@@ -20,7 +20,8 @@ CSimServer::~CSimServer()
 
 bool CSimServer::Start(std::string& error)
 {
-    if (!CH264Encoder::Available()) {
+    // Blast mode opens no encoder.
+    if (!options.blast && !CH264Encoder::Available()) {
         error = "libavcodec has no libx264 encoder";
         return false;
     }

@@ -2,23 +2,12 @@
 // developers, the tests and the demo. See ServerOptions for the flags.
 #include "ServerOptions.h"
 #include "SimServer.h"
+#include "StopSignal.h"
 
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace {
-
-volatile std::sig_atomic_t signalled = 0;
-
-void OnSignal(int)
-{
-    signalled = 1;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -28,8 +17,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "simserver: %s\n%s", error.c_str(), ServerOptions::Usage());
         return 2;
     }
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
+    CatchStopSignals();
     CSimServer server(options);
     if (!server.Start(error)) {
         std::fprintf(stderr, "simserver: %s\n", error.c_str());
@@ -38,7 +26,7 @@ int main(int argc, char** argv)
     std::printf("simserver listening on rtsp://127.0.0.1:%u/ (live: /av_stream, anything else: recorded)\n",
                 server.Port());
     std::fflush(stdout);
-    while (!signalled)
+    while (!StopSignalled())
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     server.Stop();
     return 0;
