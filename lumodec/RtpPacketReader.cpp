@@ -59,6 +59,9 @@ bool CRtpPacketReader::NextFramed(const unsigned char** packet, int* length)
                 return true;
             continue;
         }
+        // Nothing of the packet in this block; there may be no block at all.
+        if (left == 0)
+            return false;
         int count = std::min(left, expected - got);
         memcpy(partial + got, block, count);
         got += count;

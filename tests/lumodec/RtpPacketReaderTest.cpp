@@ -73,6 +73,19 @@ TEST(RtpPacketReader, ResetForgetsAPartialPacket)
     EXPECT_EQ(Read(reader, {stream}), std::vector<Bytes>{Bytes(10, 1)});
 }
 
+// The decoder attaches no block while its queue is empty, also between a length and its packet.
+TEST(RtpPacketReader, NoBlockAfterALengthGivesNothing)
+{
+    CRtpPacketReader reader(true);
+    Bytes stream = CTestPacketizer::Framed({Bytes(10, 1)});
+    EXPECT_TRUE(Read(reader, {Bytes(stream.begin(), stream.begin() + 2)}).empty());
+    reader.Attach(nullptr, 0);
+    const unsigned char* packet = nullptr;
+    int length = 0;
+    EXPECT_FALSE(reader.Next(&packet, &length));
+    EXPECT_EQ(Read(reader, {Bytes(stream.begin() + 2, stream.end())}), std::vector<Bytes>{Bytes(10, 1)});
+}
+
 TEST(RtpPacketReader, LargestPacketFits)
 {
     CRtpPacketReader reader(true);
