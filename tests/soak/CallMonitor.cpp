@@ -62,10 +62,13 @@ long CCallMonitor::Begin(const char* prefix, const char* name, int id, int worst
     if (std::strcmp(prefix, kVarosPrefix) == 0)
         ++tally.varosCalls;
     long bound = worstMs;
-    if (SlotId(id))
-        for (const InFlight& other : inFlight)
-            if (other.id == id)
-                bound += other.ownMs;
+    for (InFlight& other : inFlight) {
+        if (!SlotId(id) || other.id != id)
+            continue;
+        // Either may go first at the slot lock.
+        bound += other.ownMs;
+        other.boundMs += worstMs;
+    }
     inFlight.push_back({nextToken, prefix, name, id, Clock::now(), worstMs, bound, false});
     return nextToken++;
 }
@@ -78,11 +81,6 @@ void CCallMonitor::End(long token, int result)
     if (call == inFlight.end())
         return;
     CheckBound(*call, now);
-    // A call that began earlier on this id and is still waiting may have been overtaken by
-    // this one at the slot lock.
-    for (InFlight& other : inFlight)
-        if (SlotId(call->id) && other.id == call->id && other.token < token)
-            other.boundMs += call->ownMs;
     long elapsed = MillisecondsBetween(call->start, now);
     Tally& tally = tallies[call->name];
     ++tally.results[result];
@@ -99,7 +97,6 @@ void CCallMonitor::CheckBound(InFlight& call, Clock::time_point now)
     if (call.reported || elapsed <= call.boundMs + kSlackMs)
         return;
     call.reported = true;
-    hangReported = true;
     FailLocked(ExportName(call) + "(" + std::to_string(call.id) + ") has run " + Seconds(elapsed) +
                ", over its bound of " + Seconds(call.boundMs) + " + " + Seconds(kSlackMs) + " slack; calls on id " +
                std::to_string(call.id) + " now: " + DescribeId(call.id));
@@ -161,10 +158,10 @@ bool CCallMonitor::Failed() const
     return failureCount > 0;
 }
 
-bool CCallMonitor::HangReported() const
+bool CCallMonitor::Overdue() const
 {
     std::lock_guard<std::mutex> guard(lock);
-    return hangReported;
+    return std::any_of(inFlight.begin(), inFlight.end(), [](const InFlight& call) { return call.reported; });
 }
 
 void CCallMonitor::Count(const std::string& what, long times)

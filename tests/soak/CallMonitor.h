@@ -15,8 +15,8 @@
 //
 // A call may take its own worst case plus the worst cases of the calls on the same player id it
 // may have to wait for: those in progress when it began and, because the slot lock does not
-// serve waiters in order, those that began after it but finished before it. Past that bound it
-// waits for something that will not come: a deadlock or a lost wake-up.
+// serve waiters in order, those that begin while it waits. Past that bound it waits for
+// something that will not come: a deadlock or a lost wake-up.
 class CCallMonitor {
 public:
     // On top of every bound: threads of a loaded two-core machine under a sanitizer can wait
@@ -46,8 +46,8 @@ public:
     // Fails the run with "prefix+name(id) returned result: documented" unless ok.
     void Expect(bool ok, const char* prefix, const char* name, int id, int result, const char* documented);
     bool Failed() const;
-    // Whether a call has run past its bound: its thread may never come back.
-    bool HangReported() const;
+    // Whether a call still running has run past its bound: its thread may never come back.
+    bool Overdue() const;
     // Counts an event for the summary (a callback, a file written, a debug line).
     void Count(const std::string& what, long times = 1);
     void PrintSummary(FILE* out) const;
@@ -91,7 +91,6 @@ private:
     std::map<std::string, long> events;
     std::vector<std::string> failures;
     long failureCount = 0;
-    bool hangReported = false;
 
     std::condition_variable wake;
     bool stopping = false;

@@ -352,6 +352,16 @@ int CSoakActions::Start(const ExportSet& e, int, std::mt19937& random)
     return Play(e, id, random);
 }
 
+int CSoakActions::Exhaust(const ExportSet& e, int, std::mt19937& random)
+{
+    std::vector<int> created;
+    for (int id = CreatePlayer(e, -1, random); id >= 0 && created.size() < 100; id = CreatePlayer(e, -1, random))
+        created.push_back(id);
+    for (int id : created)
+        Destroy(e, id, random);
+    return static_cast<int>(created.size());
+}
+
 void CSoakActions::Reenter(const ExportSet& e, int id, std::mt19937& random)
 {
     struct Call {

@@ -56,6 +56,8 @@ public:
     int Destroy(const ExportSet& e, int id, std::mt19937& random);
     // A player taken as far as playing: create, open, play.
     int Start(const ExportSet& e, int id, std::mt19937& random);
+    // Players created until the library has no id left, then destroyed.
+    int Exhaust(const ExportSet& e, int id, std::mt19937& random);
 
     // From inside a set-up, time or disconnect callback of the id: any export on that id must
     // refuse at once.

@@ -22,8 +22,8 @@ const int kDataCallOneIn = 400;
 // One set-up, time or disconnect message in so many makes the callback re-enter its id.
 const int kReenterOneIn = 3;
 const int kVarosOneIn = 6;
-// After a hang is reported, how long its thread gets before the soak gives up waiting.
-const auto kHangGrace = std::chrono::seconds(10);
+// How long a call may stay past its bound before the soak takes it for hung and stops waiting.
+const auto kHangGrace = std::chrono::seconds(60);
 const int kDrainPollMs = 200;
 
 } // namespace
@@ -78,13 +78,16 @@ bool CSoakHost::Run(int seconds)
         threads.emplace_back(&CSoakHost::HostLoop, this);
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     stopping = true;
-    auto hangSeen = std::chrono::steady_clock::time_point::max();
+    const auto never = std::chrono::steady_clock::time_point::max();
+    auto overdueSince = never;
     while (finished < kThreads) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kDrainPollMs));
         auto now = std::chrono::steady_clock::now();
-        if (hangSeen == std::chrono::steady_clock::time_point::max() && monitor.HangReported())
-            hangSeen = now;
-        if (now - hangSeen > kHangGrace) {
+        if (!monitor.Overdue())
+            overdueSince = never;
+        else if (overdueSince == never)
+            overdueSince = now;
+        else if (now - overdueSince > kHangGrace) {
             for (std::thread& thread : threads)
                 thread.detach();
             return false;
@@ -110,28 +113,30 @@ void CSoakHost::CountCallbacks()
 
 const CSoakHost::Action& CSoakHost::ChooseAction(std::mt19937& random) const
 {
+    // Weights: of every few hundred actions one exhausts the player ids.
     static const Action kActions[] = {
-        {6, true, &CSoakActions::Start},
-        {2, true, &CSoakActions::CreatePlayer},
-        {3, false, &CSoakActions::OpenURL},
-        {4, false, &CSoakActions::Play},
-        {3, false, &CSoakActions::Pause},
-        {3, false, &CSoakActions::Resume},
-        {3, false, &CSoakActions::RandomPlay},
-        {3, false, &CSoakActions::ChangeRate},
-        {2, false, &CSoakActions::GetVideoParams},
-        {2, false, &CSoakActions::SetVideoParams},
-        {2, false, &CSoakActions::PTZControl},
-        {1, false, &CSoakActions::PTZSelZoomIn},
-        {3, false, &CSoakActions::GetCurTime},
-        {2, false, &CSoakActions::GrabPic},
-        {2, false, &CSoakActions::ResetWndHandle},
-        {2, false, &CSoakActions::ResetDataCallBack},
-        {3, false, &CSoakActions::GetHeader},
-        {1, false, &CSoakActions::GetPlayPort},
-        {4, false, &CSoakActions::Decoder},
-        {3, false, &CSoakActions::Stop},
-        {2, false, &CSoakActions::Destroy},
+        {60, true, &CSoakActions::Start},
+        {20, true, &CSoakActions::CreatePlayer},
+        {1, true, &CSoakActions::Exhaust},
+        {30, false, &CSoakActions::OpenURL},
+        {40, false, &CSoakActions::Play},
+        {30, false, &CSoakActions::Pause},
+        {30, false, &CSoakActions::Resume},
+        {30, false, &CSoakActions::RandomPlay},
+        {30, false, &CSoakActions::ChangeRate},
+        {20, false, &CSoakActions::GetVideoParams},
+        {20, false, &CSoakActions::SetVideoParams},
+        {20, false, &CSoakActions::PTZControl},
+        {10, false, &CSoakActions::PTZSelZoomIn},
+        {30, false, &CSoakActions::GetCurTime},
+        {20, false, &CSoakActions::GrabPic},
+        {20, false, &CSoakActions::ResetWndHandle},
+        {20, false, &CSoakActions::ResetDataCallBack},
+        {30, false, &CSoakActions::GetHeader},
+        {10, false, &CSoakActions::GetPlayPort},
+        {40, false, &CSoakActions::Decoder},
+        {30, false, &CSoakActions::Stop},
+        {20, false, &CSoakActions::Destroy},
     };
     bool full = book.LiveCount() >= kMaxPlayers;
     for (;;) {
