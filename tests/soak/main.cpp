@@ -103,6 +103,30 @@ void CompareLevels(CCallMonitor& monitor, const CResourceLevels& before, const C
                      std::to_string(kHeapSlackBytes) + ")");
 }
 
+// Warms up, takes the levels, runs the host threads, destroys every player and compares the
+// levels once the library's threads have ended. False when a call hung.
+bool Soak(CCallMonitor& monitor, const CSoakServers& servers, const std::string& grabDir, int seconds)
+{
+    std::unique_ptr<CSoakHost> host(new CSoakHost(monitor, servers, grabDir));
+    host->WarmUp(servers.CleanLiveUrl());
+    std::this_thread::sleep_for(kWarmUpSettle);
+    CResourceLevels before = CResourceLevels::Now();
+    monitor.StartWatchdog();
+    auto start = std::chrono::steady_clock::now();
+    if (!host->Run(seconds))
+        return false;
+    auto ran = std::chrono::steady_clock::now() - start;
+    host->DestroyAll();
+    monitor.StopWatchdog();
+    Settle(before);
+    host->CountCallbacks();
+    // The notification objects go now that every stream has ended.
+    host.reset();
+    CompareLevels(monitor, before, CResourceLevels::Now());
+    std::printf("host threads ran %.1f s, their last calls included\n", std::chrono::duration<double>(ran).count());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -127,30 +151,14 @@ int main(int argc, char** argv)
                 CSoakHost::kMaxPlayers, servers.Describe().c_str());
     std::fflush(stdout);
 
-    std::unique_ptr<CSoakHost> host(new CSoakHost(monitor, servers, grabDir));
-    host->WarmUp(servers.CleanLiveUrl());
-    std::this_thread::sleep_for(kWarmUpSettle);
-    CResourceLevels before = CResourceLevels::Now();
-    monitor.StartWatchdog();
-    auto start = std::chrono::steady_clock::now();
-    if (!host->Run(seconds)) {
+    if (!Soak(monitor, servers, grabDir, seconds)) {
         monitor.PrintSummary(stdout);
         std::printf("soak: FAILED: a call hung; its thread is left behind\n");
         std::fflush(stdout);
         std::_Exit(1);
     }
-    auto ran = std::chrono::steady_clock::now() - start;
-    host->DestroyAll();
-    monitor.StopWatchdog();
-    Settle(before);
-    host->CountCallbacks();
-    // The notification objects go now that every stream has ended.
-    host.reset();
-    CompareLevels(monitor, before, CResourceLevels::Now());
     if (FiniStreamClientLib() != 0)
         monitor.Fail("FiniStreamClientLib did not return 0");
-    std::printf("host threads ran %.1f s, their last calls included\n",
-                std::chrono::duration<double>(ran).count());
     monitor.PrintSummary(stdout);
     SetDebugOutputHook(nullptr);
     servers.Stop();
