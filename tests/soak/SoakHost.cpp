@@ -15,7 +15,7 @@ HWND const kWindow = reinterpret_cast<HWND>(1);
 const int kOutOfRange[] = {-1, 100, 1000, INT_MIN, INT_MAX};
 // Of a hundred calls, how many go to an id believed live, and how many out of range; the
 // rest to any id of 0..99.
-const int kLiveIdPercent = 50;
+const int kLiveIdPercent = 40;
 const int kOutOfRangePercent = 5;
 // One media chunk in so many makes the data callback call an export.
 const int kDataCallOneIn = 400;
@@ -115,7 +115,7 @@ const CSoakHost::Action& CSoakHost::ChooseAction(std::mt19937& random) const
 {
     // Weights: of every few hundred actions one exhausts the player ids.
     static const Action kActions[] = {
-        {60, true, &CSoakActions::Start},
+        {80, true, &CSoakActions::Start},
         {20, true, &CSoakActions::CreatePlayer},
         {1, true, &CSoakActions::Exhaust},
         {30, false, &CSoakActions::OpenURL},
@@ -129,7 +129,7 @@ const CSoakHost::Action& CSoakHost::ChooseAction(std::mt19937& random) const
         {20, false, &CSoakActions::PTZControl},
         {10, false, &CSoakActions::PTZSelZoomIn},
         {30, false, &CSoakActions::GetCurTime},
-        {20, false, &CSoakActions::GrabPic},
+        {10, false, &CSoakActions::GrabPic},
         {20, false, &CSoakActions::ResetWndHandle},
         {20, false, &CSoakActions::ResetDataCallBack},
         {30, false, &CSoakActions::GetHeader},
