@@ -124,6 +124,9 @@ const unsigned char* CRtpPacketReader::Contiguous(int count)
 // so it always has room once its contents are moved to its front.
 void CRtpPacketReader::Append(int count)
 {
+    // An empty block may come as no block at all.
+    if (count <= 0)
+        return;
     if (end + count > static_cast<int>(sizeof window)) {
         memmove(window, window + start, static_cast<size_t>(Held()));
         end -= start;

@@ -5,5 +5,8 @@
 
 // Open descriptors (POSIX) or handles (Windows) of the process.
 int OpenHandleCount();
+// Threads of the process, its main thread included. POSIX only (from /proc): the soak, which
+// uses it, is built for Linux alone.
+int ThreadCount();
 // User and system CPU time of the process so far, in milliseconds.
 long ProcessCpuMilliseconds();

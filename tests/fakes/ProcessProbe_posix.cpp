@@ -3,14 +3,31 @@
 #include <dirent.h>
 #include <sys/resource.h>
 
-int OpenHandleCount()
+namespace {
+
+// Entries of a directory, "." and ".." included: only differences between two counts matter.
+int EntryCount(const char* path)
 {
     int count = 0;
-    DIR* directory = opendir("/proc/self/fd");
+    DIR* directory = opendir(path);
+    if (!directory)
+        return -1;
     while (readdir(directory))
         ++count;
     closedir(directory);
     return count;
+}
+
+} // namespace
+
+int OpenHandleCount()
+{
+    return EntryCount("/proc/self/fd");
+}
+
+int ThreadCount()
+{
+    return EntryCount("/proc/self/task");
 }
 
 long ProcessCpuMilliseconds()

@@ -171,6 +171,17 @@ TEST(RtpPacketReader, HostileInputGivesOnlyPacketsWithinTheBounds)
     }
 }
 
+// The display thread attaches no block at all when its queue is empty, here right after a length.
+TEST(RtpPacketReader, EmptyBlockAfterALengthGivesNothingAndLosesNothing)
+{
+    CRtpPacketReader reader(true);
+    std::vector<Bytes> sent = Packets(3);
+    Bytes stream = CTestPacketizer::Framed(sent);
+    std::vector<Bytes> blocks = {Bytes(stream.begin(), stream.begin() + 2), Bytes(),
+                                 Bytes(stream.begin() + 2, stream.end())};
+    EXPECT_EQ(Read(reader, blocks), sent);
+}
+
 TEST(RtpPacketReader, DatagramBlockIsOnePacket)
 {
     CRtpPacketReader reader(false);
