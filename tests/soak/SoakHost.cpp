@@ -29,6 +29,7 @@ const int kDrainPollMs = 200;
 } // namespace
 
 std::atomic<CSoakHost*> CSoakHost::running{nullptr};
+std::atomic<int> CSoakHost::callbacksRunning{0};
 
 CSoakHost::CSoakHost(CCallMonitor& monitor, const CSoakServers& servers, const std::string& grabDir)
     : monitor(monitor), book(monitor), actions(monitor, servers, book, grabDir, OnData, OnMessage)
@@ -104,6 +105,17 @@ void CSoakHost::DestroyAll()
         actions.Destroy(ExportSet::streamClient, id, Random());
 }
 
+bool CSoakHost::WaitForCallbacks()
+{
+    auto deadline = std::chrono::steady_clock::now() + kHangGrace;
+    while (callbacksRunning.load(std::memory_order_acquire) != 0) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kDrainPollMs));
+    }
+    return true;
+}
+
 void CSoakHost::CountCallbacks()
 {
     monitor.Count("data callback: stream headers", headers);
@@ -176,14 +188,18 @@ void CSoakHost::HostLoop()
 
 void STREAMCLIENT_CALL CSoakHost::OnData(int id, void* user, int type, const unsigned char* data, int length)
 {
+    callbacksRunning.fetch_add(1, std::memory_order_relaxed);
     if (CSoakHost* host = running.load())
         host->DataArrived(id, user, type, data, length);
+    callbacksRunning.fetch_sub(1, std::memory_order_release);
 }
 
 void STREAMCLIENT_CALL CSoakHost::OnMessage(int id, int code, int param1, int param2)
 {
+    callbacksRunning.fetch_add(1, std::memory_order_relaxed);
     if (CSoakHost* host = running.load())
         host->MessageArrived(id, code, param1, param2);
+    callbacksRunning.fetch_sub(1, std::memory_order_release);
 }
 
 void CSoakHost::DataArrived(int id, void* user, int type, const unsigned char* data, int length)

@@ -32,6 +32,9 @@ public:
     // its thread cannot be waited for.
     bool Run(int seconds);
     void DestroyAll();
+    // Waits until no callback runs in the host, so that what they wrote happens before the
+    // host is freed. False when one still runs after the grace time.
+    bool WaitForCallbacks();
     // Hands the callback counts to the monitor for the summary.
     void CountCallbacks();
 
@@ -56,6 +59,8 @@ private:
 
     // The host whose callbacks run; the library's threads read it.
     static std::atomic<CSoakHost*> running;
+    // Callbacks entered and not yet returned, on any of the library's threads.
+    static std::atomic<int> callbacksRunning;
 
     CCallMonitor& monitor;
     CPlayerBook book;

@@ -120,8 +120,14 @@ bool Soak(CCallMonitor& monitor, const CSoakServers& servers, const std::string&
     monitor.StopWatchdog();
     Settle(before);
     host->CountCallbacks();
-    // The notification objects go now that every stream has ended.
-    host.reset();
+    // The library's threads end on their own, unseen by the host: the callbacks' count is what
+    // orders their last writes before the host, and the notification objects, are freed.
+    if (host->WaitForCallbacks())
+        host.reset();
+    else {
+        monitor.Fail("a callback still runs after every player was destroyed; its host is left allocated");
+        static_cast<void>(host.release());
+    }
     CompareLevels(monitor, before, CResourceLevels::Now());
     std::printf("host threads ran %.1f s, their last calls included\n", std::chrono::duration<double>(ran).count());
     return true;
