@@ -138,7 +138,10 @@ bool CControlConnection::Answer(const CRtspMessage* request, int cseq)
         return true;
     if (options.replyDelayMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(options.replyDelayMs));
-    return SendReply(*reply);
+    if (!SendReply(*reply))
+        return false;
+    handler.StartSetUpSession();
+    return true;
 }
 
 bool CControlConnection::SendReply(CRtspResponse& reply)

@@ -55,8 +55,16 @@ CRequestHandler::CRequestHandler(const ServerOptions& options, uint32_t clientAd
 
 CRequestHandler::~CRequestHandler() = default;
 
+void CRequestHandler::StartSetUpSession()
+{
+    if (setUp)
+        setUp->Start();
+    setUp = nullptr;
+}
+
 void CRequestHandler::EndSessions()
 {
+    setUp = nullptr;
     sessions.clear();
     latest.clear();
 }
@@ -151,7 +159,7 @@ CRequestHandler::Response CRequestHandler::Setup(const CRtspMessage& request)
     reply->AddHeader("timestamp", live ? static_cast<int>(EpochMilliseconds() % (int64_t(1) << 31)) : 0);
     reply->AddHeader("Content-Length", LumoStreamHeader::kSize);
     reply->SetBody(body, LumoStreamHeader::kSize);
-    session->Start();
+    setUp = session.get();
     sessions[id] = std::move(session);
     latest = id;
     return reply;

@@ -24,6 +24,9 @@ public:
 
     // The reply to one parsed message; null when none is to be sent.
     std::unique_ptr<CRtspResponse> Handle(const CRtspMessage& message);
+    // Starts the media of the session the last request set up, if it did. Called once the
+    // reply is out: starting a thread is the dearest step of a set-up and need not delay it.
+    void StartSetUpSession();
     // Ends every session of the connection and its media.
     void EndSessions();
     // A reply carrying only the status (a code of the status table) and the CSeq.
@@ -46,4 +49,6 @@ private:
     const uint32_t clientAddress;
     std::map<std::string, std::unique_ptr<CMediaSession>> sessions;
     std::string latest;
+    // Set up by the last request and not yet started; owned by sessions.
+    CMediaSession* setUp = nullptr;
 };
