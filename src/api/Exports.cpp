@@ -67,7 +67,7 @@ int STREAMCLIENT_CALL StreamClient_CreatePlayer(CStreamNotify* notify, HWND wind
         return -1;
     }
     player->Configure(window, notify, dataCallBack, messageCallBack, udp);
-    return player->GetId();
+    return CPlayerRegistry::GetInstance()->AddPlayer(player);
 }
 
 int STREAMCLIENT_CALL StreamClient_OpenURL(int playerId, const char* url, void* user)

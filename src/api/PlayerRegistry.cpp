@@ -57,13 +57,17 @@ CVaroPlayer* CPlayerRegistry::CreatePlayer()
     if (id < 0)
         return nullptr;
     CVaroPlayer* player = new (std::nothrow) CVaroPlayer(id);
-    if (!player) {
+    if (!player)
         ReleaseId(id);
-        return nullptr;
-    }
+    return player;
+}
+
+int CPlayerRegistry::AddPlayer(CVaroPlayer* player)
+{
+    int id = player->GetId();
     CLockGuard guard(lock);
     players[id] = player;
-    return player;
+    return id;
 }
 
 CVaroPlayer* CPlayerRegistry::FindPlayer(int id)

@@ -18,11 +18,16 @@ public:
     // Before Init there are no ids: CreatePlayer fails.
     int Init(int maxPlayers, unsigned short firstPort);
 
-    // A new player bound to the next free id, or null when all ids are in use.
+    // A new player bound to the next free id, or null when all ids are in use. FindPlayer
+    // does not see it until it is added, so the creator may prepare it undisturbed.
     CVaroPlayer* CreatePlayer();
+    // Makes a created player findable under its id and returns the id. From then on any
+    // thread may destroy it: the caller does not touch it again.
+    int AddPlayer(CVaroPlayer* player);
     // The player of that id, or null when it has none.
     CVaroPlayer* FindPlayer(int id);
-    // Frees the player and queues its id behind those freed before. 0, or -1 for null.
+    // Frees the player, added or not, and queues its id behind those freed before. 0, or -1
+    // for null.
     int DestroyPlayer(CVaroPlayer* player);
 
     unsigned short AcquireUdpPort();

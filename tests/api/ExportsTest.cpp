@@ -7,6 +7,7 @@
 #include "fakes/FakeLumodec.h"
 #include "streamclient.h"
 
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -304,6 +305,24 @@ TEST_F(Exports, ConcurrentHostsCreateAndDestroyWithoutLosingIds)
     for (int id = 0; id < 100; ++id)
         EXPECT_GE(CreatePlayer(), 0);
     EXPECT_EQ(-1, CreatePlayer());
+}
+
+// A host may call on an id it never got (a stale or guessed one) while another thread is
+// being handed that very id: the player must be whole before any other call can reach it.
+TEST_F(Exports, CreationRacingDestroyOnTheSameIds)
+{
+    std::atomic<bool> creating{true};
+    std::thread careless([&] {
+        while (creating)
+            for (int id = 0; id < 100; ++id)
+                StreamClient_Destroy(id);
+    });
+    int created = 0;
+    for (int i = 0; i < 10000; ++i)
+        created += CreatePlayer() >= 0;
+    creating = false;
+    careless.join();
+    EXPECT_GT(created, 100) << "destroyed ids came back";
 }
 
 TEST(PlayedTime, SixtyFourMillisecondUnitsBecomeWholeSecondsWrappingAt32Bits)

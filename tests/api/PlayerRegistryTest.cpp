@@ -17,6 +17,15 @@ std::vector<unsigned short> Drain(CPortPool& pool)
     return ports;
 }
 
+// Created and added, as the export does; null when no id is left.
+CVaroPlayer* Add(CPlayerRegistry& registry)
+{
+    CVaroPlayer* player = registry.CreatePlayer();
+    if (player)
+        registry.AddPlayer(player);
+    return player;
+}
+
 } // namespace
 
 TEST(PortPool, HandsOutEvenPortsInOrderThenZero)
@@ -58,7 +67,7 @@ TEST(PlayerRegistry, IdsComeOutInOrderAndAreReusedFirstInFirstOut)
     registry.Init(100, 10000);
     std::vector<CVaroPlayer*> players;
     for (int id = 0; id < 100; ++id) {
-        players.push_back(registry.CreatePlayer());
+        players.push_back(Add(registry));
         ASSERT_NE(nullptr, players.back());
         EXPECT_EQ(id, players.back()->GetId());
     }
@@ -70,11 +79,13 @@ TEST(PlayerRegistry, IdsComeOutInOrderAndAreReusedFirstInFirstOut)
     EXPECT_EQ(players[7], registry.FindPlayer(7));
     EXPECT_EQ(-1, registry.DestroyPlayer(nullptr));
 
-    CVaroPlayer* again5 = registry.CreatePlayer();
+    CVaroPlayer* again5 = Add(registry);
     CVaroPlayer* again2 = registry.CreatePlayer();
     ASSERT_TRUE(again5 && again2);
     EXPECT_EQ(5, again5->GetId());
     EXPECT_EQ(2, again2->GetId());
+    EXPECT_EQ(nullptr, registry.FindPlayer(2)) << "not findable before it is added";
+    EXPECT_EQ(2, registry.AddPlayer(again2));
     EXPECT_EQ(again2, registry.FindPlayer(2));
     EXPECT_EQ(nullptr, registry.CreatePlayer());
 
@@ -104,7 +115,7 @@ TEST(PlayerRegistry, ConcurrentCreationsGetDistinctIds)
     std::vector<std::thread> threads;
     for (auto& mine : created) {
         threads.emplace_back([&registry, &mine] {
-            for (CVaroPlayer* p = registry.CreatePlayer(); p; p = registry.CreatePlayer())
+            for (CVaroPlayer* p = Add(registry); p; p = Add(registry))
                 mine.push_back(p);
         });
     }
