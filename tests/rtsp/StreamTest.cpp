@@ -17,7 +17,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -405,24 +404,14 @@ TEST_F(Stream, CallbacksMayNotReenterTheirOwnPlayer)
     EXPECT_EQ(1, StreamClient_Play(id)) << "the player survived";
 }
 
-TEST_F(Stream, DataCallbackThatThrowsOrStopsItsPlayer)
+// The receive thread holds no lock of the player: its callback may stop the player.
+TEST_F(Stream, DataCallbackMayStopItsOwnPlayer)
 {
     int id = Create(1, nullptr);
     ASSERT_EQ(1, StreamClient_OpenURL(id, Url().c_str(), kUser));
-    std::atomic<int> deliveries{0};
-    log.Set(&HostLog::onMedia, [&](int) {
-        if (++deliveries == 1)
-            throw std::runtime_error("host bug");
-    });
-    CDebugCapture capture;
-    media.SendTo(10000, "first");
-    media.SendTo(10000, "second");
-    ASSERT_TRUE(WaitUntil([&] { return deliveries == 2; }));
-    EXPECT_EQ(Lines{"zrk----------data callback exception!\n"}, capture.Lines());
-
     std::atomic<int> stopResult{1};
     log.Set(&HostLog::onMedia, [&](int player) { stopResult = StreamClient_Stop(player); });
-    media.SendTo(10000, "third");
+    media.SendTo(10000, "chunk");
     ASSERT_TRUE(WaitUntil([&] { return stopResult != 1; }));
     EXPECT_EQ(0, stopResult);
     EXPECT_EQ(-1, StreamClient_Play(id));

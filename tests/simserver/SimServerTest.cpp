@@ -603,13 +603,4 @@ TEST_F(SimServerTest, BlastCounterRunsOnAcrossPauseAndResume)
     EXPECT_TRUE(FallsSilent(*stream));
 }
 
-TEST_F(SimServerTest, BlastRateZeroSendsNothing)
-{
-    StartServer(Blasting(0));
-    auto stream = Open("/live/av_stream");
-    ASSERT_EQ("200", Play(*stream, 0));
-    ReceivedPacket packet;
-    EXPECT_FALSE(stream->media.Next(packet, 1000));
-}
-
 } // namespace
