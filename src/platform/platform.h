@@ -76,21 +76,9 @@ SOCKET AcceptSocket(SOCKET listener);
 // Waits until the socket is readable or writable: 1 when it is, 0 on time-out, -1 on error.
 // Uses poll on POSIX, where select cannot take descriptors of 1024 and above.
 int WaitSocket(SOCKET s, SocketWait what, int timeoutMs);
-// How long a thread with nothing to receive sleeps before it looks at its stop flag again.
-// Where WakeSocketWaiters ends a wait at once (POSIX) it can be long and cost nothing while a
-// stream is idle; elsewhere it stays short, so that a stop is still seen within it.
-extern const int kIdleSocketWaitMs;
-// A receive thread's wait before each receive: 1 to receive now, 0 to look at the stop flag
-// first. On POSIX it is 1 at once: the receive itself waits, until data, the socket's receive
-// time-out or WakeSocketWaiters, so a chunk costs one system call, as in a plain receive loop.
-// On Windows it waits in WaitSocket for kIdleSocketWaitMs at most: nothing there is sure to
-// wake a receive blocked on an unconnected UDP socket.
-int WaitToReceive(SOCKET s);
-// After a receive on this thread returned -1: whether it only ran into the receive time-out.
+// After a receive on this thread returned -1: whether it only found nothing to take, at the
+// end of the socket's receive time-out or at once on a socket that does not block.
 bool ReceiveTimedOut();
-// Ends every wait on the socket at once, from any thread, a blocked receive included; the
-// socket receives nothing more.
-void WakeSocketWaiters(SOCKET s);
 // One send; never raises SIGPIPE when the peer has gone.
 int SendSocket(SOCKET s, const char* data, int length);
 // Receives one datagram, its sender discarded: its length, or -1 on error and for a datagram

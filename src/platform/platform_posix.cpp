@@ -1,5 +1,6 @@
 #ifndef _WIN32
 #include "platform.h"
+#include "ReceiveWait.h"
 
 #include <atomic>
 #include <cerrno>
@@ -177,23 +178,35 @@ int WaitSocket(SOCKET s, SocketWait what, int timeoutMs)
     return 1;
 }
 
-const int kIdleSocketWaitMs = 500;
-
-int WaitToReceive(SOCKET)
-{
-    return 1;
-}
-
 bool ReceiveTimedOut()
 {
     return errno == EAGAIN || errno == EWOULDBLOCK;
 }
 
+CReceiveWait::~CReceiveWait() = default;
+
+int CReceiveWait::Attach(SOCKET s)
+{
+    socket = s;
+    return 0;
+}
+
+void CReceiveWait::WaitForData()
+{
+}
+
+// Long, since it costs nothing while a stream is idle; a stop is seen within it.
+void CReceiveWait::WaitForWake()
+{
+    Sleep(500);
+}
+
 // Shutting the receiving side down wakes every poll and receive on the socket, an unconnected
 // UDP socket included (the call then reports ENOTCONN, but the wake-up happens all the same).
-void WakeSocketWaiters(SOCKET s)
+void CReceiveWait::Wake()
 {
-    shutdown(s, SHUT_RD);
+    if (socket != 0)
+        shutdown(socket, SHUT_RD);
 }
 
 int SendSocket(SOCKET s, const char* data, int length)
@@ -205,7 +218,11 @@ int ReceiveDatagram(SOCKET s, char* buffer, int length)
 {
     // MSG_TRUNC makes recvfrom answer the datagram's real length, so a cut one shows.
     ssize_t received = recvfrom(s, buffer, static_cast<size_t>(length), MSG_TRUNC, nullptr, nullptr);
-    return received > length ? -1 : static_cast<int>(received);
+    if (received <= length)
+        return static_cast<int>(received);
+    // Said, so that the caller does not read a stale errno as "nothing there".
+    errno = EMSGSIZE;
+    return -1;
 }
 
 int SetSocketTimeout(SOCKET s, int option, unsigned milliseconds)

@@ -1,5 +1,6 @@
 #ifdef _WIN32
 #include "platform.h"
+#include "ReceiveWait.h"
 
 #include <atomic>
 
@@ -76,23 +77,58 @@ int WaitSocket(SOCKET s, SocketWait what, int timeoutMs)
     return FD_ISSET(s, &ready) || FD_ISSET(s, &failed) ? 1 : -1;
 }
 
-// Winsock gives no sure way to wake a select on an unconnected UDP socket from another thread,
-// so the wait stays short: 5 ms costs about 0.2 % of a core per idle stream.
-const int kIdleSocketWaitMs = 5;
-
-int WaitToReceive(SOCKET s)
-{
-    return WaitSocket(s, SocketWait::Readable, kIdleSocketWaitMs) == 1 ? 1 : 0;
-}
-
 bool ReceiveTimedOut()
 {
-    return WSAGetLastError() == WSAETIMEDOUT;
+    int error = WSAGetLastError();
+    return error == WSAETIMEDOUT || error == WSAEWOULDBLOCK;
 }
 
-void WakeSocketWaiters(SOCKET s)
+CReceiveWait::~CReceiveWait()
 {
-    shutdown(s, SD_RECEIVE);
+    if (socketEvent != WSA_INVALID_EVENT)
+        WSACloseEvent(socketEvent);
+    if (wakeEvent)
+        CloseHandle(wakeEvent);
+}
+
+// WSAEventSelect makes the socket non-blocking: a receive with nothing there fails at once
+// with WSAEWOULDBLOCK and the thread waits here instead. Both events are manual-reset: the
+// wake stays set for every later wait, and the socket's is reset as its events are read.
+int CReceiveWait::Attach(SOCKET s)
+{
+    socket = s;
+    wakeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!wakeEvent)
+        return -1;
+    if (s == 0)
+        return 0;
+    socketEvent = WSACreateEvent();
+    if (socketEvent == WSA_INVALID_EVENT)
+        return -1;
+    return WSAEventSelect(s, socketEvent, FD_READ | FD_CLOSE) == 0 ? 0 : -1;
+}
+
+// Winsock records FD_READ again after each receive that leaves data behind, so an event read
+// here before the receive loses nothing.
+void CReceiveWait::WaitForData()
+{
+    HANDLE events[2] = {wakeEvent, socketEvent};
+    DWORD count = socketEvent == WSA_INVALID_EVENT ? 1 : 2;
+    if (WaitForMultipleObjects(count, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+        return;
+    WSANETWORKEVENTS happened;
+    WSAEnumNetworkEvents(socket, socketEvent, &happened);
+}
+
+void CReceiveWait::WaitForWake()
+{
+    WaitForSingleObject(wakeEvent, INFINITE);
+}
+
+void CReceiveWait::Wake()
+{
+    if (wakeEvent)
+        SetEvent(wakeEvent);
 }
 
 int SendSocket(SOCKET s, const char* data, int length)

@@ -26,6 +26,10 @@ int CTransportWrapper::Initialize(int newPlayerId, void* newUserValue, HWND wind
         return FailInitialize("zrk--------client CTransportWrapper Initialize failed 1!\n");
     if (params.kind == TransportTcp && rtpTransport->GetSocket()->Connect() == -1)
         return FailInitialize("zrk--------client CTransportWrapper Initialize failed 2!\n");
+    if (receiveWait.Attach(rtpTransport->GetSocket()->GetHandle()) == -1) {
+        CleanUp();
+        return -1;
+    }
     // From here on the receive thread owns this wrapper.
     if (_beginthread(ReceiveThread, 0, this) == static_cast<uintptr_t>(-1)) {
         CleanUp();
@@ -58,10 +62,10 @@ int CTransportWrapper::ResetDataCallBack(StreamDataCallBack callback)
 int CTransportWrapper::Stop()
 {
     // Wake the receive thread first: once the flag is set it may free this wrapper at any time.
-    CSocket* socket = rtpTransport ? rtpTransport->GetSocket() : nullptr;
+    // Without a transport (never initialised, or failed) there is no thread and no socket.
     stopping.store(true, std::memory_order_relaxed);
-    if (socket && socket->GetHandle() != 0)
-        WakeSocketWaiters(socket->GetHandle());
+    if (rtpTransport)
+        receiveWait.Wake();
     // Release: what the caller did to the adapter happens before the thread destroys it.
     stopFlag.store(true, std::memory_order_release);
     return 0;
@@ -94,27 +98,25 @@ void CTransportWrapper::ReceiveThread(void* wrapper)
 void CTransportWrapper::ReceiveUntilStopped()
 {
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kReceiveBufferSize]);
-    SOCKET handle = rtpTransport->GetSocket()->GetHandle();
+    bool canReceive = buffer && rtpTransport->GetSocket()->GetHandle() != 0;
     while (!stopFlag.load(std::memory_order_acquire)) {
-        if (buffer && handle != 0)
-            ReceiveOnce(handle, buffer.get());
+        if (canReceive)
+            ReceiveOnce(buffer.get());
         else
-            Sleep(kIdleSocketWaitMs);
+            receiveWait.WaitForWake();
     }
 }
 
-void CTransportWrapper::ReceiveOnce(SOCKET handle, unsigned char* buffer)
+// Not a microsecond poll, which costs 17 % of a core per idle stream: the thread sleeps until
+// data arrives or Stop wakes it, and a chunk costs one receive, as in a plain receive loop.
+void CTransportWrapper::ReceiveOnce(unsigned char* buffer)
 {
-    // Not a microsecond poll, which costs 17 % of a core per idle stream: data ends the wait at
-    // once, and so does Stop.
-    if (WaitToReceive(handle) != 1)
-        return;
     unsigned char* chunk = buffer + kReceiveOffset;
     int received = rtpTransport->Recv(reinterpret_cast<char*>(chunk), kMaxChunk);
     if (received > 0)
         Deliver(chunk, received);
     else if (received < 0 && ReceiveTimedOut())
-        return;
+        receiveWait.WaitForData();
     else
         PauseAfterEmptyReceive();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ReceiveWait.h"
 #include "platform/platform.h"
 #include "player/VAROH264Renderer.h"
 #include "streamclient.h"
@@ -53,7 +54,7 @@ private:
     int CleanUp();
     int FailInitialize(const char* message);
     void ReceiveUntilStopped();
-    void ReceiveOnce(SOCKET handle, unsigned char* buffer);
+    void ReceiveOnce(unsigned char* buffer);
     void PauseAfterEmptyReceive();
     void Deliver(const unsigned char* chunk, int length);
 
@@ -65,6 +66,7 @@ private:
     void* userValue = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
     std::unique_ptr<CVAROH264Renderer> renderer;
     std::unique_ptr<CRtpTransport> rtpTransport;
+    CReceiveWait receiveWait;
     std::atomic<HWND> windowHandle{nullptr};
     std::atomic<StreamDataCallBack> dataCallBack{nullptr};
 };
