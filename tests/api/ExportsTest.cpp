@@ -5,6 +5,7 @@
 #include "api/StreamClientLib.h"
 #include "fakes/DebugCapture.h"
 #include "fakes/FakeLumodec.h"
+#include "fakes/LibraryStart.h"
 #include "streamclient.h"
 
 #include <atomic>
@@ -149,11 +150,7 @@ protected:
         CFakeLumodec::Reset();
         ASSERT_EQ(0, InitStreamClientLib());
     }
-    void TearDown() override
-    {
-        for (int id = 0; id < 100; ++id)
-            StreamClient_Destroy(id);
-    }
+    void TearDown() override { ReturnLibraryToStart(); }
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // sockets: frames decoded and written as snapshot files, seek and scale seen in the played time,
 // picture parameters round-tripped, and the loss of a server that ignores keep-alives.
 #include "SimServer.h"
+#include "fakes/LibraryStart.h"
 #include "fakes/WaitUntil.h"
 #include "streamclient.h"
 
@@ -62,8 +63,7 @@ protected:
 
     void TearDown() override
     {
-        for (int id = 0; id < 100; ++id)
-            StreamClient_Destroy(id);
+        ReturnLibraryToStart();
         Sleep(300);
         if (server)
             server->Stop();
