@@ -31,9 +31,16 @@ TICKS = os.sysconf("SC_CLK_TCK")
 
 
 class Tools:
+    """The programs of a Linux build. load is the command that starts the load tool."""
+
     def __init__(self, build):
         self.simserver = os.path.join(build, "tools/simserver/simserver")
-        self.load = os.path.join(build, "tools/load/streamclient-load")
+        self.load = [os.path.join(build, "tools/load/streamclient-load")]
+
+    def run_load(self, args):
+        """Runs the load tool; gives what was measured of it from outside (nothing here)."""
+        subprocess.run([*self.load, *args], check=True, stderr=subprocess.DEVNULL)
+        return {}
 
 
 def wait_for_line(stream, pattern, what):
@@ -52,9 +59,7 @@ class Background:
         self.ready = wait_for_line(self.process.stdout, ready_pattern, os.path.basename(argv[0]))
 
     def cpu_seconds(self):
-        with open(f"/proc/{self.process.pid}/stat") as stat:
-            fields = stat.read().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / TICKS  # utime, stime
+        return process_cpu_seconds(self.process.pid)
 
     def __enter__(self):
         return self
@@ -65,14 +70,20 @@ class Background:
             self.process.communicate(timeout=10)
 
 
+def process_cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS  # utime, stime
+
+
 def simulator(tools, *flags):
     return Background([tools.simserver, "--port", "0", *flags], r"rtsp://127\.0\.0\.1:(\d+)/")
 
 
 def load(tools, *args):
     with tempfile.NamedTemporaryFile(suffix=".json") as out:
-        subprocess.run([tools.load, *args, "--json", out.name], check=True, stderr=subprocess.DEVNULL)
-        return json.load(open(out.name))["totals"]
+        outside = tools.run_load([*args, "--json", out.name])
+        return {**json.load(open(out.name))["totals"], **outside}
 
 
 def library_run(tools, sim_flags, streams, seconds, tcp=False):
@@ -146,13 +157,14 @@ def raw_run(tools, sim_flags, receiver, tcp=False):
 
 
 def plain_run(tools, session, seconds, *flags):
-    """A plain receive loop, ready before the stream is played."""
+    """A plain receive loop, ready (its socket made, as it announces) before the stream is played."""
     with tempfile.NamedTemporaryFile(suffix=".json") as out:
-        receiver = subprocess.Popen([tools.load, *flags, "--seconds", str(seconds), "--json", out.name],
-                                    stderr=subprocess.DEVNULL)
-        time.sleep(0.3)
+        receiver = subprocess.Popen([*tools.load, *flags, "--seconds", str(seconds), "--json", out.name],
+                                    stderr=subprocess.PIPE, text=True)
+        wait_for_line(receiver.stderr, r"waiting for the first chunks", "streamclient-load")
         session.play()
-        if receiver.wait(timeout=seconds + 60) != 0:
+        receiver.communicate(timeout=seconds + 60)
+        if receiver.returncode != 0:
             raise RuntimeError("streamclient-load failed")
         return json.load(open(out.name))["totals"]
 
@@ -215,7 +227,12 @@ class Table:
         self.rows = []
 
     def add(self, figure, client, comparison, ratio, target, passed):
-        self.rows.append((figure, client, comparison, ratio, target, "yes" if passed else "NO"))
+        """passed is None for a figure that could not be measured here."""
+        met = "-" if passed is None else "yes" if passed else "NO"
+        self.rows.append((figure, client, comparison, ratio, target, met))
+
+    def all_met(self):
+        return all(row[5] != "NO" for row in self.rows)
 
     def print(self):
         header = ("figure", "client", "beside it", "ratio", "target", "met")
@@ -292,9 +309,14 @@ def main():
         measure(tools, table, rounds=1, idle_seconds=3, burst_seconds=3, soak_seconds=5)
     else:
         measure(tools, table, rounds=5, idle_seconds=10, burst_seconds=10, soak_seconds=60)
+    return report(table, before)
+
+
+def report(table, load_before):
+    """Prints the table and the machine's load around it; the exit status: 0 when every target was met."""
     table.print()
-    print(f"load average before {' '.join(before)}, after {' '.join(load_average())}; {os.cpu_count()} cores")
-    return 0 if all(row[5] == "yes" for row in table.rows) else 1
+    print(f"load average before {' '.join(load_before)}, after {' '.join(load_average())}; {os.cpu_count()} cores")
+    return 0 if table.all_met() else 1
 
 
 if __name__ == "__main__":

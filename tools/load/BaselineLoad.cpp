@@ -3,6 +3,7 @@
 #include "MeasureWindow.h"
 #include "PlainReceiver.h"
 #include "ProcessStats.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -18,10 +19,17 @@ void CBaselineLoad::Run(CLoadReport& report)
     report.source = "127.0.0.1:" + std::to_string(options.plainPort);
     report.overUdp = udp;
     report.streamsAsked = 1;
-    report.fdsBefore = CProcessStats::OpenFdCount();
+    // Windows wants its socket library started before the first socket (elsewhere this does
+    // nothing); started before the handles are counted, since it keeps some of its own.
+    WSADATA socketLibrary;
+    if (WSAStartup(MAKEWORD(2, 2), &socketLibrary) != 0) {
+        report.error = "the socket library could not start";
+        return;
+    }
+    report.fdsBefore = CProcessStats::OpenHandleCount();
     report.threadsBefore = CProcessStats::ThreadCount();
     Receive(udp, report);
-    report.fdsAfter = CProcessStats::OpenFdCount();
+    report.fdsAfter = CProcessStats::OpenHandleCount();
     report.threadsAfter = CProcessStats::ThreadCount();
     report.peakRssKib = CProcessStats::PeakRssKib();
 }

@@ -30,7 +30,7 @@ void CLibraryLoad::Run(CLoadReport& report)
         report.error = "the library could not start";
         return;
     }
-    report.fdsBefore = CProcessStats::OpenFdCount();
+    report.fdsBefore = CProcessStats::OpenHandleCount();
     report.threadsBefore = CProcessStats::ThreadCount();
     report.rssBeforeKib = CProcessStats::RssKib();
     CreatePlayers(report);
@@ -39,7 +39,7 @@ void CLibraryLoad::Run(CLoadReport& report)
     MeasureWindow(report);
     StopPlayers(report);
     WaitForRelease(report.fdsBefore, report.threadsBefore);
-    report.fdsAfter = CProcessStats::OpenFdCount();
+    report.fdsAfter = CProcessStats::OpenHandleCount();
     report.threadsAfter = CProcessStats::ThreadCount();
     report.peakRssKib = CProcessStats::PeakRssKib();
     FiniStreamClientLib();
@@ -111,7 +111,7 @@ void CLibraryLoad::StopPlayers(CLoadReport& report)
 void CLibraryLoad::WaitForRelease(int fds, int threads)
 {
     CStopwatch settle;
-    while ((CProcessStats::OpenFdCount() > fds || CProcessStats::ThreadCount() > threads) &&
+    while ((CProcessStats::OpenHandleCount() > fds || CProcessStats::ThreadCount() > threads) &&
            settle.ElapsedMs() < kReleaseSettleMs)
         std::this_thread::sleep_for(kReleasePollStep);
 }

@@ -4,6 +4,7 @@
 #include "Stopwatch.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 CMeasureWindow::CMeasureWindow(std::vector<const CStreamCounter*> streamCounters) : counters(std::move(streamCounters))
@@ -14,10 +15,20 @@ namespace {
 
 const auto kFirstChunkPollStep = std::chrono::milliseconds(1);
 
+// A progress line on stderr, at once: a watcher outside waits for it (a sender to start, or
+// the window, over which it reads what the process cannot count itself, such as the Wine
+// server's CPU).
+void Announce(const char* what)
+{
+    std::fprintf(stderr, "streamclient-load: %s\n", what);
+    std::fflush(stderr);
+}
+
 } // namespace
 
 bool CMeasureWindow::WaitForFirstChunks(double timeoutSeconds) const
 {
+    Announce("waiting for the first chunks");
     CStopwatch wait;
     for (const CStreamCounter* counter : counters) {
         while (counter->Read().chunks == 0) {
@@ -31,6 +42,7 @@ bool CMeasureWindow::WaitForFirstChunks(double timeoutSeconds) const
 
 void CMeasureWindow::Measure(int windowSeconds)
 {
+    Announce("window open");
     std::vector<StreamFigures> start = ReadAll();
     double cpuStart = CProcessStats::CpuSeconds();
     CStopwatch window;
@@ -38,6 +50,7 @@ void CMeasureWindow::Measure(int windowSeconds)
     std::vector<StreamFigures> end = ReadAll();
     cpuSeconds = CProcessStats::CpuSeconds() - cpuStart;
     seconds = window.ElapsedSeconds();
+    Announce("window closed");
     figures.clear();
     for (size_t i = 0; i < end.size(); ++i)
         figures.push_back(end[i].Since(start[i]));

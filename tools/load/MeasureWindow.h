@@ -5,7 +5,8 @@
 #include <vector>
 
 // The playing window over which the load is measured: what each stream delivered in it and
-// the CPU the whole process spent in it.
+// the CPU the whole process spent in it. Each step is announced on stderr as it happens, for a
+// watcher outside (bench/compare_windows.py adds the Wine server's CPU over the same window).
 class CMeasureWindow {
 public:
     // The counters must outlive the window.

@@ -1,19 +1,13 @@
 #include "PlainReceiver.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include "SocketError.h"
 
 namespace {
 
 // The library receives each chunk into this much room.
 const int kChunkBufferSize = 5108;
 // The blocking receive gives up this often so that Stop is seen.
-const int kReceiveTimeoutMs = 100;
+const unsigned kReceiveTimeoutMs = 100;
 
 } // namespace
 
@@ -24,23 +18,23 @@ CPlainReceiver::~CPlainReceiver()
 
 bool CPlainReceiver::Start(std::string& error)
 {
-    if (!OpenSocket(error))
+    if (!MakeSocket(error))
         return false;
     receiver = std::thread(&CPlainReceiver::ReceiveUntilStopped, this);
     return true;
 }
 
-bool CPlainReceiver::OpenSocket(std::string& error)
+bool CPlainReceiver::MakeSocket(std::string& error)
 {
-    socketHandle = socket(AF_INET, overUdp ? SOCK_DGRAM : SOCK_STREAM, 0);
-    if (socketHandle < 0) {
-        error = std::string("socket: ") + std::strerror(errno);
+    socketHandle = OpenSocket(AF_INET, overUdp ? SOCK_DGRAM : SOCK_STREAM, 0);
+    if (socketHandle == 0) {
+        error = "socket: " + LastSocketError();
         return false;
     }
-    timeval timeout{0, kReceiveTimeoutMs * 1000};
-    setsockopt(socketHandle, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    SetSocketTimeout(socketHandle, SO_RCVTIMEO, kReceiveTimeoutMs);
     if (receiveBuffer > 0)
-        setsockopt(socketHandle, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        setsockopt(socketHandle, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+                   sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(localOrServerPort));
@@ -49,19 +43,20 @@ bool CPlainReceiver::OpenSocket(std::string& error)
     int result = overUdp ? bind(socketHandle, generic, sizeof address) : connect(socketHandle, generic, sizeof address);
     if (result == 0)
         return true;
-    error = std::string(overUdp ? "bind: " : "connect: ") + std::strerror(errno);
-    close(socketHandle);
-    socketHandle = -1;
+    error = (overUdp ? "bind: " : "connect: ") + LastSocketError();
+    closesocket(socketHandle);
+    socketHandle = 0;
     return false;
 }
 
 void CPlainReceiver::ReceiveUntilStopped()
 {
-    unsigned char buffer[kChunkBufferSize];
+    char buffer[kChunkBufferSize];
     while (!stopFlag.load(std::memory_order_acquire)) {
-        ssize_t received = recv(socketHandle, buffer, sizeof buffer, 0);
+        int received = overUdp ? ReceiveDatagram(socketHandle, buffer, kChunkBufferSize)
+                               : static_cast<int>(recv(socketHandle, buffer, kChunkBufferSize, 0));
         if (received > 0)
-            counter.OnChunk(buffer, static_cast<int>(received));
+            counter.OnChunk(reinterpret_cast<const unsigned char*>(buffer), received);
         else if (received == 0 && !overUdp)
             return; // the sender closed the connection
     }
@@ -72,7 +67,7 @@ void CPlainReceiver::Stop()
     stopFlag.store(true, std::memory_order_release);
     if (receiver.joinable())
         receiver.join();
-    if (socketHandle >= 0)
-        close(socketHandle);
-    socketHandle = -1;
+    if (socketHandle != 0)
+        closesocket(socketHandle);
+    socketHandle = 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StreamCounter.h"
+#include "platform/platform.h"
 
 #include <atomic>
 #include <string>
@@ -9,7 +10,8 @@
 // The physical limit the library is compared with: one socket read in a plain blocking loop on
 // a thread of its own, into a buffer of the library's largest chunk, counted as the library's
 // data callback counts. UDP binds 127.0.0.1:port; TCP connects to it. A receive buffer size of
-// 0 leaves the system's default (and, over TCP, its automatic growth).
+// 0 leaves the system's default (and, over TCP, its automatic growth). Sockets go through the
+// library's platform layer, whose names exist on every system.
 class CPlainReceiver {
 public:
     CPlainReceiver(bool udp, int port, int receiveBuffer)
@@ -27,14 +29,14 @@ public:
     const CStreamCounter& Counter() const { return counter; }
 
 private:
-    bool OpenSocket(std::string& error);
+    bool MakeSocket(std::string& error);
     void ReceiveUntilStopped();
 
     bool overUdp;
     int localOrServerPort;
     int receiveBuffer;
     CStreamCounter counter;
-    int socketHandle = -1;
+    SOCKET socketHandle = 0; // 0: none, as in the platform layer
     std::atomic<bool> stopFlag{false};
     std::thread receiver;
 };

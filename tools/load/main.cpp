@@ -1,7 +1,7 @@
 // streamclient-load: measures the library as a host sees it (delivery, loss, CPU, memory,
 // set-up and stop times, what it gives back) with many streams at once, and the same sender
-// received without the library for comparison. Written only against streamclient.h. Linux
-// only: it reads /proc. See CLoadOptions for the flags.
+// received without the library for comparison. Written only against streamclient.h (its plain
+// receivers use the platform layer's sockets). See CLoadOptions for the flags.
 #include "BaselineLoad.h"
 #include "LibraryLoad.h"
 #include "LoadOptions.h"

@@ -61,7 +61,7 @@ long CProcessStats::PeakRssKib()
     return usage.ru_maxrss;
 }
 
-int CProcessStats::OpenFdCount()
+int CProcessStats::OpenHandleCount()
 {
     return CountEntries("/proc/self/fd");
 }
@@ -71,6 +71,7 @@ int CProcessStats::ThreadCount()
     return CountEntries("/proc/self/task");
 }
 
+// The kernel's id, as /proc/self/task names it.
 long CProcessStats::CurrentThreadId()
 {
     return syscall(SYS_gettid);

@@ -1,0 +1,9 @@
+#include "SocketError.h"
+
+#include <cerrno>
+#include <cstring>
+
+std::string LastSocketError()
+{
+    return std::strerror(errno);
+}
