@@ -1,6 +1,7 @@
 # Writes the import library of an i686 DLL whose __stdcall functions are exported undecorated:
 # its symbols carry the decoration that callers refer to (_StreamClient_Play@4), its entries
-# import the undecorated names. The decorations are read from the DLL's own symbol table.
+# import the undecorated names. The decorations are read from the DLL's own symbol table and
+# kept in OUTPUT.def, from which scripts/build-windows also makes the MSVC import library.
 #   cmake -DNM=nm -DDLLTOOL=dlltool -DDEF=names.def -DDLL=x.dll -DOUTPUT=libx.dll.a -P StdcallImportLibrary.cmake
 execute_process(COMMAND ${NM} --defined-only ${DLL} OUTPUT_VARIABLE symbols RESULT_VARIABLE failed)
 if(failed)

@@ -31,7 +31,10 @@
 #define STREAMCLIENT_H
 
 #ifdef _WIN32
-#include <windows.h>
+// HWND as <windows.h> declares it (STRICT, its default), so that the host may include
+// <windows.h> and <winsock2.h> before or after this header in any order.
+struct HWND__;
+typedef struct HWND__* HWND;
 #define STREAMCLIENT_CALL __stdcall
 #define STREAMCLIENT_EXPORT
 #else

@@ -3,7 +3,6 @@
 // server of its own on 127.0.0.1 that answers the set-up and then refuses the keep-alives, and
 // checks that the library's notifications land in the 1st, 2nd and 14th entries of that table.
 // Exit status 0 when they do. Takes about 25 s: the loss is reported at the sixth keep-alive.
-// Winsock 2 before windows.h, which streamclient.h includes.
 #include <winsock2.h>
 
 #include "streamclient.h"

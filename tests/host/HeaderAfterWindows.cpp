@@ -1,0 +1,4 @@
+// streamclient.h after <windows.h>: both declare HWND.
+#include <windows.h>
+
+#include "streamclient.h"

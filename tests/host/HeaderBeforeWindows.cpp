@@ -1,0 +1,4 @@
+// streamclient.h before <windows.h>: both declare HWND.
+#include "streamclient.h"
+
+#include <windows.h>
