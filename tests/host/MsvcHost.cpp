@@ -4,9 +4,9 @@
 // decorated __stdcall imports of the i686 client.lib, the CStreamNotify table as that compiler
 // lays it out, and the callbacks' calling conventions.
 //   msvc_host rtsp://127.0.0.1:PORT/live/av_stream
-// Against a server that ignores keep-alives it plays, expects the stream header and media in
-// its data callback and OnTimestamp, OnSetupResult and OnDisconnect on its notification object,
-// prints one line and exits 0 when all of them came.
+// Against a server that fails the keep-alives it plays, expects the stream header and media in
+// its data callback and OnTimestamp, OnSetupResult and OnDisconnect on its notification
+// object, prints one line and exits 0 when all of them came.
 #include "streamclient.h"
 
 // The few system functions it needs, declared here rather than through any system header.
@@ -71,8 +71,8 @@ bool AllSeen()
            seen.timestamps == 1 && seen.setupOk == 1 && seen.disconnects == 1;
 }
 
-// The loss is reported at the sixth keep-alive, about 64 s after the open when each one waits
-// 8 s for a reply that never comes.
+// The loss is reported at the sixth keep-alive: about 25 s after the open when the server
+// answers them with errors, 64 s when it does not answer (each one then waits 8 s).
 void WaitForAll()
 {
     for (int i = 0; i < 900 && !AllSeen(); ++i)
