@@ -116,9 +116,20 @@ def cpu_of(totals):
                               f"(the process counts itself {totals['cpu_percent_of_core']:.1f} %)")
 
 
-def add_idle(table, label, tools):
+def prefix_alone(server, seconds):
+    """The wineserver's CPU, percent of a core, while no program of ours runs: what the prefix's
+    own services (services.exe, winedevice.exe and the like) cost it."""
+    before = server.cpu_seconds()
+    time.sleep(seconds)
+    return 100 * (server.cpu_seconds() - before) / seconds
+
+
+def add_idle(table, label, tools, server=None):
+    baseline = prefix_alone(server, IDLE_SECONDS) if server else None
     idle = compare.library_run(tools, ["--blast", "0"], IDLE_PLAYERS, IDLE_SECONDS)
     percent, parts = cpu_of(idle)
+    if baseline is not None:
+        parts += f"; the wineserver with nothing of ours running {baseline:.1f} %"
     table.add(f"{IDLE_PLAYERS} idle players, {label}: CPU", f"{percent:.2f} % of a core", parts, "-", "<= 5 %",
               percent <= 5)
 
@@ -126,14 +137,14 @@ def add_idle(table, label, tools):
 def measure(linux_build, windows_build, server, table):
     add_idle(table, "Linux .so", compare.Tools(linux_build))
     wine64 = WineTools(linux_build, WINE64, os.path.join(windows_build, "x86_64"), server)
-    add_idle(table, "x86-64 DLL, wine64", wine64)
+    add_idle(table, "x86-64 DLL, wine64", wine64, server)
     wine32 = WineTools(linux_build, WINE32, os.path.join(windows_build, "i686"), server)
     problem = wine32_problem(wine32.load[1])
     if problem:
         table.add(f"{IDLE_PLAYERS} idle players, i686 DLL, wine32: CPU", f"not run: {problem}", "-", "-", "<= 5 %",
                   None)
     else:
-        add_idle(table, "i686 DLL, wine32", wine32)
+        add_idle(table, "i686 DLL, wine32", wine32, server)
 
     plain, client = compare.median_rounds(
         ROUNDS, lambda: compare.plain_udp_run(wine64, "max", BURST_SECONDS),
