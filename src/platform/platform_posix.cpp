@@ -1,9 +1,11 @@
 #ifndef _WIN32
 #include "platform.h"
 #include "ReceiveWait.h"
+#include "WakeEvent.h"
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
@@ -207,6 +209,23 @@ void CReceiveWait::Wake()
 {
     if (socket != 0)
         shutdown(socket, SHUT_RD);
+}
+
+CWakeEvent::CWakeEvent() = default;
+
+CWakeEvent::~CWakeEvent() = default;
+
+void CWakeEvent::Wait(DWORD milliseconds)
+{
+    std::unique_lock<std::mutex> guard(mutex);
+    condition.wait_for(guard, std::chrono::milliseconds(milliseconds), [this] { return set; });
+}
+
+void CWakeEvent::Set()
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    set = true;
+    condition.notify_all();
 }
 
 int SendSocket(SOCKET s, const char* data, int length)

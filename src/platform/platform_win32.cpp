@@ -1,6 +1,7 @@
 #ifdef _WIN32
 #include "platform.h"
 #include "ReceiveWait.h"
+#include "WakeEvent.h"
 
 #include <atomic>
 
@@ -129,6 +130,30 @@ void CReceiveWait::Wake()
 {
     if (wakeEvent)
         SetEvent(wakeEvent);
+}
+
+// Manual-reset: once set it stays set. Without an event (none could be made) a wait is a
+// plain sleep, as the nap it replaces.
+CWakeEvent::CWakeEvent() : event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+CWakeEvent::~CWakeEvent()
+{
+    if (event)
+        CloseHandle(event);
+}
+
+void CWakeEvent::Wait(DWORD milliseconds)
+{
+    if (event)
+        WaitForSingleObject(event, milliseconds);
+    else
+        Sleep(milliseconds);
+}
+
+void CWakeEvent::Set()
+{
+    if (event)
+        SetEvent(event);
 }
 
 int SendSocket(SOCKET s, const char* data, int length)

@@ -269,19 +269,33 @@ void CRtspSource::KeepAliveThread(void* source)
 
 // An ANNOUNCE about every 4 s, from the moment the control connection exists until the source
 // stops, whatever the player's state. A pass without a connection counts as an attempt.
+// Between keep-alives the thread sleeps until the next is due, not in 200 ms naps: a wake-up
+// costs little on Linux but goes through the wineserver under Wine, where 100 idle players'
+// naps cost 4 % of a core. A stop ends the sleep at once.
 void CRtspSource::KeepAliveLoop()
 {
     do {
-        if (GetTickCount() - lastKeepAlive > kKeepAliveIntervalMs) {
+        DWORD sinceLast = GetTickCount() - lastKeepAlive;
+        if (sinceLast > kKeepAliveIntervalMs) {
             {
                 CLockGuard guard(lock);
                 if (client)
                     client->SendKeepAlive();
             }
             lastKeepAlive = GetTickCount();
+            sinceLast = 0;
         }
-        Sleep(kKeepAliveNapMs);
+        keepAliveWake.Wait(kKeepAliveIntervalMs + 1 - sinceLast);
     } while (!stopFlag.load(std::memory_order_acquire));
+}
+
+// Wakes the keep-alive thread, then hands the source over to it: once the flag is up the
+// thread may free the source at any moment, so nothing of it is touched after.
+void CRtspSource::RaiseStopFlag()
+{
+    keepAliveThread = static_cast<uintptr_t>(-1);
+    keepAliveWake.Set();
+    stopFlag.store(true, std::memory_order_release);
 }
 
 void CRtspSource::ReleaseClientPort()
@@ -319,8 +333,7 @@ int CRtspSource::Teardown()
 int CRtspSource::Stop()
 {
     Teardown();
-    keepAliveThread = static_cast<uintptr_t>(-1);
-    stopFlag.store(true, std::memory_order_release);
+    RaiseStopFlag();
     return 0;
 }
 
@@ -329,8 +342,7 @@ int CRtspSource::Destroy()
     if (client)
         ReleaseClientPort();
     DropTransport();
-    keepAliveThread = static_cast<uintptr_t>(-1);
-    stopFlag.store(true, std::memory_order_release);
+    RaiseStopFlag();
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CriticalSection.h"
+#include "platform/WakeEvent.h"
 #include "platform/platform.h"
 #include "rtsp/RtspReplyHandler.h"
 #include "streamclient.h"
@@ -29,7 +30,6 @@ class CRtspSource final : public CRtspReplyHandler {
 public:
     static constexpr int kHeaderSize = 1024;
     static constexpr DWORD kKeepAliveIntervalMs = 4000;
-    static constexpr DWORD kKeepAliveNapMs = 200;
     static constexpr int kConnectWaitMs = 4000;
     static constexpr unsigned kSocketTimeoutMs = 3000;
     static constexpr unsigned short kLingerSeconds = 5;
@@ -86,6 +86,7 @@ public:
 private:
     static void KeepAliveThread(void* source);
     void KeepAliveLoop();
+    void RaiseStopFlag();
     int Setup();
     int InitNetworks();
     int FailNetworks(SOCKET socket, const char* line);
@@ -116,6 +117,8 @@ private:
     int playerId = -1;
     void* userValue = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
     std::atomic<bool> stopFlag{false};
+    // Set just before the stop flag: ends the keep-alive thread's sleep at once.
+    CWakeEvent keepAliveWake;
     CCriticalSection lock;
     HWND wndHandle = nullptr;
     StreamDataCallBack dataCallBack = nullptr;
