@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <new>
@@ -33,6 +35,13 @@ SOCKET HandleOrNone(int fd)
         return 0;
     fd = AvoidDescriptorZero(fd);
     return fd < 0 ? 0 : fd;
+}
+
+// Like the Windows debugger output, nobody sees these lines unless they ask for them.
+bool DebugOutputWanted()
+{
+    const char* value = getenv("STREAMCLIENT_DEBUG");
+    return value && *value && strcmp(value, "0") != 0;
 }
 
 struct ThreadStart {
@@ -116,7 +125,10 @@ void Sleep(DWORD milliseconds)
 
 void OutputDebugStringA(const char* text)
 {
-    fputs(text, stderr);
+    // Read once: a host's later changes to its environment do not switch the output on or off.
+    static const bool wanted = DebugOutputWanted();
+    if (wanted)
+        fputs(text, stderr);
 }
 
 uintptr_t _beginthread(void (*start)(void*), unsigned stackSize, void* argument)

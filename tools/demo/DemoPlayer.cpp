@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -16,6 +17,21 @@ long long FileSize(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     return file ? static_cast<long long>(file.tellg()) : -1;
+}
+
+// On a terminal each player's progress rewrites one line; once either output goes to a log,
+// every step has a line of its own so that the log reads in order.
+bool ProgressOnOneLine()
+{
+    static const bool terminal = isatty(fileno(stdout)) == 1 && isatty(fileno(stderr)) == 1;
+    return terminal;
+}
+
+void Progress(const std::string& name, const std::string& what, const char* state, bool endLine)
+{
+    bool oneLine = ProgressOnOneLine();
+    fprintf(stderr, "%s%-10s %-48s %s%s", oneLine ? "\r" : "", name.c_str(), what.c_str(), state,
+            endLine || !oneLine ? "\n" : "");
 }
 
 } // namespace
@@ -54,8 +70,7 @@ void STREAMCLIENT_CALL CDemoPlayer::OnData(int, void* user, int dataType, const 
 
 bool CDemoPlayer::Step(const std::string& what, bool done)
 {
-    fprintf(stderr, "\r%-10s %-48s %s", name.c_str(), what.c_str(), done ? "ok    " : "FAILED");
-    fprintf(stderr, done ? "" : "\n");
+    Progress(name, what, done ? "ok    " : "FAILED", !done);
     if (!done)
         failures.push_back(name + ": " + what);
     return done;
@@ -63,7 +78,7 @@ bool CDemoPlayer::Step(const std::string& what, bool done)
 
 void CDemoPlayer::Wait(int milliseconds, const char* why)
 {
-    fprintf(stderr, "\r%-10s %-48s ...   ", name.c_str(), why);
+    Progress(name, why, "...   ", false);
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
@@ -129,7 +144,8 @@ bool CDemoPlayer::Run()
     }
     if (id >= 0)
         Step("stop", StreamClient_Stop(id) == 0);
-    fprintf(stderr, "\n");
+    if (ProgressOnOneLine())
+        fprintf(stderr, "\n");
     return failures.empty();
 }
 
