@@ -36,3 +36,4 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/StreamClientConfigVersion
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/StreamClientConfig.cmake ${PROJECT_BINARY_DIR}/StreamClientConfigVersion.cmake
   DESTINATION ${STREAMCLIENT_CMAKE_DIR})
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)
