@@ -7,8 +7,7 @@ include(CMakePackageConfigHelpers)
 set(STREAMCLIENT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/StreamClient)
 
 set_target_properties(client PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
-  EXPORT_NAME client INSTALL_RPATH "$ORIGIN")
-set_target_properties(client PROPERTIES PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/streamclient.h)
+  INSTALL_RPATH "$ORIGIN" PUBLIC_HEADER ${PROJECT_SOURCE_DIR}/include/streamclient.h)
 # The stand-in shares the export set since libclient links it.
 install(TARGETS client lumodec EXPORT StreamClientTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
