@@ -449,9 +449,15 @@ TEST_F(SimServerTest, AClientThatVanishesTakesItsMediaWithIt)
     EXPECT_TRUE(FallsSilent(*stream));
 }
 
+// Sessions kept apart, each with its media. Blast mode leaves the encoding out: how many live
+// encodings the simulator keeps at their rate is a measurement (bench/simserver_capacity), and
+// a hundred x264 encoders on two busy cores made this test fail now and then.
 TEST_F(SimServerTest, AHundredStreamsPlayAtOnce)
 {
-    StartServer();
+    ServerOptions options = SmallPictures();
+    options.blast = true;
+    options.blastRate = 50;
+    StartServer(options);
     std::vector<std::unique_ptr<Stream>> streams;
     std::set<std::string> sessions;
     for (int i = 0; i < 100; ++i) {
@@ -463,8 +469,8 @@ TEST_F(SimServerTest, AHundredStreamsPlayAtOnce)
     for (auto& stream : streams)
         ASSERT_EQ("200", Play(*stream, 0));
     for (auto& stream : streams) {
-        ReceivedFrame frame;
-        EXPECT_TRUE(stream->media.NextFrame(frame, 10000));
+        ReceivedPacket packet;
+        EXPECT_TRUE(stream->media.Next(packet, 10000));
     }
 }
 
