@@ -1,5 +1,6 @@
 #include "api/SnapshotTable.h"
 
+#include "platform/LibraryWaits.h"
 #include "platform/LockGuard.h"
 
 #include <cstring>
@@ -28,7 +29,7 @@ int CSnapshotTable::Request(int port, const char* path, int format)
     if (!Lumo_SetDisplayCallBack(port, GrabPicDisplayCallBack))
         return -1;
     for (int round = 0; round < kWaitRounds && !slot.done.load(std::memory_order_acquire); ++round)
-        Sleep(kWaitStepMs);
+        Sleep(CLibraryWaits::Ms(CLibraryWaits::SnapshotStep));
     return 0;
 }
 

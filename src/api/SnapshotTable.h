@@ -26,9 +26,8 @@ public:
                                                  int height, int timeStamp, int pictureType, int reserved);
 
 private:
-    // The wait: 100 looks at the done flag, 200 ms apart.
+    // The wait: 100 looks at the done flag, a snapshot step apart.
     static constexpr int kWaitRounds = 100;
-    static constexpr DWORD kWaitStepMs = 200;
 
     struct Slot {
         // Guards path and format against a display callback of an earlier, timed-out request.

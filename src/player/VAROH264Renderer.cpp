@@ -1,4 +1,5 @@
 #include "player/VAROH264Renderer.h"
+#include "platform/LibraryWaits.h"
 
 #include <cstring>
 
@@ -73,7 +74,7 @@ int CVAROH264Renderer::InputData(const unsigned char* data, int length)
     for (int attempt = 0; attempt < kInputAttempts; ++attempt) {
         if (Lumo_InputData(target, data, length))
             return 0;
-        Sleep(kInputRetryMs);
+        Sleep(CLibraryWaits::Ms(CLibraryWaits::InputRetry));
     }
     return 0;
 }

@@ -22,7 +22,6 @@ public:
     static constexpr int kMaxHeaderLength = 40;
     // A refused block is offered this many times, 10 ms apart, then dropped.
     static constexpr int kInputAttempts = 4;
-    static constexpr DWORD kInputRetryMs = 10;
 
     CVAROH264Renderer() = default;
     virtual ~CVAROH264Renderer();

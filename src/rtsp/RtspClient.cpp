@@ -1,5 +1,6 @@
 #include "rtsp/RtspClient.h"
 
+#include "platform/LibraryWaits.h"
 #include "rtsp/RtspReplyHandler.h"
 #include "rtspmsg/DecimalText.h"
 #include "rtspmsg/RtspHeader.h"
@@ -198,7 +199,7 @@ int CRtspClient::SendRequest()
     }
     int sent = -1;
     if (controlSocket) {
-        if (WaitSocket(controlSocket, SocketWait::Writable, kSendWaitMs) != 1)
+        if (WaitSocket(controlSocket, SocketWait::Writable, CLibraryWaits::Ms(CLibraryWaits::Send)) != 1)
             return -1;
         sent = SendSocket(controlSocket, sendBuffer, static_cast<int>(requestLength));
     }
@@ -236,7 +237,7 @@ int CRtspClient::TransportFailure(const char* line)
 int CRtspClient::ReceiveReply()
 {
     for (;;) {
-        int ready = WaitSocket(controlSocket, SocketWait::Readable, kReplyWaitMs);
+        int ready = WaitSocket(controlSocket, SocketWait::Readable, CLibraryWaits::Ms(CLibraryWaits::Reply));
         if (ready < 1)
             return TransportFailure("zrk--------client CRtspClient RecvRtspResponse failed 1\n");
         int room = kBufferSize - static_cast<int>(recvFill);

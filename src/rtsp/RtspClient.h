@@ -32,8 +32,6 @@ enum RequestKind {
 class CRtspClient {
 public:
     static constexpr int kBufferSize = 1024;
-    static constexpr int kSendWaitMs = 3000;
-    static constexpr int kReplyWaitMs = 8000;
     // Unanswered keep-alives tolerated; the next one reports the server lost.
     static constexpr unsigned kMaxKeepAliveMisses = 5;
     static constexpr int kScaleSteps = 7;

@@ -1,6 +1,7 @@
 #include "rtsp/RtspSource.h"
 
 #include "api/PlayerRegistry.h"
+#include "platform/LibraryWaits.h"
 #include "platform/LockGuard.h"
 #include "player/Url.h"
 #include "player/VAROH264Renderer.h"
@@ -104,15 +105,15 @@ int CRtspSource::InitNetworks()
         return FailNetworks(s, "zrk--------client CRtspSource InitNetworks failed 2\n");
     if (SetSocketLinger(s, kLingerSeconds) != 0)
         return FailNetworks(s, "zrk--------client CRtspSource InitNetworks failed 3\n");
-    if (SetSocketTimeout(s, SO_SNDTIMEO, kSocketTimeoutMs) != 0)
+    if (SetSocketTimeout(s, SO_SNDTIMEO, CLibraryWaits::Ms(CLibraryWaits::SocketTimeout)) != 0)
         return FailNetworks(s, "zrk--------client CRtspSource InitNetworks failed 4\n");
-    if (SetSocketTimeout(s, SO_RCVTIMEO, kSocketTimeoutMs) != 0)
+    if (SetSocketTimeout(s, SO_RCVTIMEO, CLibraryWaits::Ms(CLibraryWaits::SocketTimeout)) != 0)
         return FailNetworks(s, "zrk--------client CRtspSource InitNetworks failed 5\n");
     u_long nonBlocking = 1;
     if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0)
         return FailNetworks(s, "zrk--------client CRtspSource InitNetworks failed 6\n");
     int started = StartConnect(s, inet_addr(url->GetHost().c_str()), url->GetPort());
-    bool connected = started == 0 || (started == 1 && WaitSocket(s, SocketWait::Writable, kConnectWaitMs) == 1 &&
+    bool connected = started == 0 || (started == 1 && WaitSocket(s, SocketWait::Writable, CLibraryWaits::Ms(CLibraryWaits::Connect)) == 1 &&
                                       PendingSocketError(s) == 0);
     if (!connected)
         return FailNetworks(s, "zrk--------client CRtspSource InitNetworks failed 7\n");
@@ -275,8 +276,9 @@ void CRtspSource::KeepAliveThread(void* source)
 void CRtspSource::KeepAliveLoop()
 {
     do {
+        DWORD interval = CLibraryWaits::Ms(CLibraryWaits::KeepAliveInterval);
         DWORD sinceLast = GetTickCount() - lastKeepAlive;
-        if (sinceLast > kKeepAliveIntervalMs) {
+        if (sinceLast > interval) {
             {
                 CLockGuard guard(lock);
                 if (client)
@@ -285,7 +287,7 @@ void CRtspSource::KeepAliveLoop()
             lastKeepAlive = GetTickCount();
             sinceLast = 0;
         }
-        keepAliveWake.Wait(kKeepAliveIntervalMs + 1 - sinceLast);
+        keepAliveWake.Wait(interval + 1 - sinceLast);
     } while (!stopFlag.load(std::memory_order_acquire));
 }
 

@@ -29,9 +29,6 @@ class CVAROH264Renderer;
 class CRtspSource final : public CRtspReplyHandler {
 public:
     static constexpr int kHeaderSize = 1024;
-    static constexpr DWORD kKeepAliveIntervalMs = 4000;
-    static constexpr int kConnectWaitMs = 4000;
-    static constexpr unsigned kSocketTimeoutMs = 3000;
     static constexpr unsigned short kLingerSeconds = 5;
 
     CRtspSource();

@@ -1,4 +1,5 @@
 #include "transport/Socket.h"
+#include "platform/LibraryWaits.h"
 
 CSocket::~CSocket() = default;
 
@@ -13,9 +14,9 @@ sockaddr_in CSocket::MakeAddress(int port, uint32_t address)
 
 int CSocket::SetTimeouts(SOCKET s)
 {
-    if (SetSocketTimeout(s, SO_SNDTIMEO, kSocketTimeoutMs) != 0)
+    if (SetSocketTimeout(s, SO_SNDTIMEO, CLibraryWaits::Ms(CLibraryWaits::SocketTimeout)) != 0)
         return -1;
-    return SetSocketTimeout(s, SO_RCVTIMEO, kSocketTimeoutMs);
+    return SetSocketTimeout(s, SO_RCVTIMEO, CLibraryWaits::Ms(CLibraryWaits::SocketTimeout));
 }
 
 int CSocket::BindLocal(SOCKET s, int port)

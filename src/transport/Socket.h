@@ -21,7 +21,6 @@ public:
 
 protected:
     // Sends and receives give up after this long rather than hang the stream's thread.
-    static constexpr unsigned kSocketTimeoutMs = 3000;
 
     static sockaddr_in MakeAddress(int port, uint32_t address);
     // SO_SNDTIMEO, then SO_RCVTIMEO; 0, or -1 when either cannot be set.

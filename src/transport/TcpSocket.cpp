@@ -1,4 +1,5 @@
 #include "transport/TcpSocket.h"
+#include "platform/LibraryWaits.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ int CTcpSocket::SetBlocking(bool blocking)
 }
 
 // The connect runs non-blocking so that a server that never answers costs at most
-// kConnectTimeoutMs. On failure the socket stays non-blocking: the owner discards it.
+// the connect wait. On failure the socket stays non-blocking: the owner discards it.
 int CTcpSocket::Connect()
 {
     if (SetBlocking(false) != 0)
@@ -83,7 +84,7 @@ int CTcpSocket::Connect()
 
 int CTcpSocket::AwaitConnection()
 {
-    if (WaitSocket(handle, SocketWait::Writable, kConnectTimeoutMs) <= 0)
+    if (WaitSocket(handle, SocketWait::Writable, CLibraryWaits::Ms(CLibraryWaits::Connect)) <= 0)
         return -1;
     return PendingSocketError(handle) == 0 ? 0 : -1;
 }

@@ -8,7 +8,6 @@
 class CTcpSocket : public CSocket {
 public:
     // A connect that has not completed by then fails.
-    static constexpr int kConnectTimeoutMs = 4000;
     // Closing waits this long for unsent data to leave.
     static constexpr unsigned short kLingerSeconds = 5;
 

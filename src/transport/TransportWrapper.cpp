@@ -1,4 +1,5 @@
 #include "transport/TransportWrapper.h"
+#include "platform/LibraryWaits.h"
 
 #include <new>
 
@@ -125,7 +126,7 @@ void CTransportWrapper::ReceiveOnce(unsigned char* buffer)
 // moments, so the thread only yields instead of holding the stop up for the whole pause.
 void CTransportWrapper::PauseAfterEmptyReceive()
 {
-    Sleep(stopping.load(std::memory_order_relaxed) ? 0 : kEmptyReceivePauseMs);
+    Sleep(stopping.load(std::memory_order_relaxed) ? 0 : CLibraryWaits::Ms(CLibraryWaits::EmptyReceivePause));
 }
 
 // The window and the callback are read once per chunk: a change made meanwhile by another

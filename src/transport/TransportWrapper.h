@@ -31,7 +31,6 @@ public:
     static constexpr int kReceiveBufferSize = 5120;
     static constexpr int kMaxChunk = kReceiveBufferSize - kReceiveOffset;
     // The pause after an empty or failed receive.
-    static constexpr DWORD kEmptyReceivePauseMs = 20;
 
     CTransportWrapper() = default;
     virtual ~CTransportWrapper() = default;

@@ -1,5 +1,6 @@
 #include "api/SnapshotTable.h"
 #include "fakes/FakeLumodec.h"
+#include "platform/LibraryWaits.h"
 
 #include <chrono>
 #include <future>
@@ -93,6 +94,7 @@ TEST_F(SnapshotTable, FramesForNegativePortsAreIgnored)
 // Takes the whole 20 s wait.
 TEST_F(SnapshotTable, WaitEndsAfterTwentySecondsAndTheRequestStaysPending)
 {
+    CLibraryWaits::Restore(); // the shipped length
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(0, CSnapshotTable::Instance().Request(kPort, "/tmp/late", 1));
     auto waited = std::chrono::steady_clock::now() - start;

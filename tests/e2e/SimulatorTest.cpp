@@ -1,12 +1,11 @@
 // The library, our decoder stand-in and the server simulator together, over real loopback
 // sockets: frames decoded and written as snapshot files, seek and scale seen in the played time,
-// picture parameters round-tripped, and the loss of a server that ignores keep-alives.
+// picture parameters round-tripped.
 #include "SimServer.h"
 #include "fakes/LibraryStart.h"
 #include "fakes/WaitUntil.h"
 #include "streamclient.h"
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -18,14 +17,9 @@
 namespace {
 
 HWND const kWindow = reinterpret_cast<HWND>(1);
-std::atomic<int> lostServer{0};
 
-void STREAMCLIENT_CALL OnMessage(int, int code, int, int)
-{
-    if (code == STREAM_MSG_DISCONNECT)
-        ++lostServer;
-}
-
+// A player needs a message callback to be created.
+void STREAMCLIENT_CALL IgnoreMessage(int, int, int, int) {}
 std::vector<unsigned char> ReadFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -80,7 +74,7 @@ protected:
 
     int Open(const std::string& path, int udp)
     {
-        int id = StreamClient_CreatePlayer(nullptr, kWindow, nullptr, OnMessage, udp);
+        int id = StreamClient_CreatePlayer(nullptr, kWindow, nullptr, IgnoreMessage, udp);
         std::string url = "rtsp://127.0.0.1:" + std::to_string(server->Port()) + path;
         EXPECT_EQ(1, StreamClient_OpenURL(id, url.c_str(), nullptr)) << url;
         EXPECT_EQ(1, StreamClient_Play(id)) << url;
@@ -139,22 +133,11 @@ TEST_F(Simulator, RecordingOverTcpFollowsSeekAndScale)
 
     // Compared with normal speed in the same run, not with a fixed figure: timing varies here.
     unsigned before = PlayedSeconds(id);
-    Sleep(3000);
+    Sleep(1500);
     unsigned normal = PlayedSeconds(id) - before;
     ASSERT_EQ(0, StreamClient_ChangeRate(id, 4));
     before = PlayedSeconds(id);
-    Sleep(3000);
+    Sleep(1500);
     unsigned faster = PlayedSeconds(id) - before;
     EXPECT_GT(faster, normal) << "the rate change shows in the played time";
-}
-
-// Takes about a minute: six keep-alives, each waiting 8 s for the reply that never comes.
-TEST_F(Simulator, ServerIgnoringKeepAlivesIsReportedLost)
-{
-    ServerOptions silent;
-    silent.ignoreKeepAlive = true;
-    StartServer(silent);
-    lostServer = 0;
-    Open("/live/av_stream", 1);
-    EXPECT_TRUE(WaitUntil([] { return lostServer > 0; }, 90000));
 }

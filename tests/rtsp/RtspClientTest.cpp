@@ -2,6 +2,7 @@
 // the results, and what the owner is told.
 #include "fakes/DebugCapture.h"
 #include "fakes/FakeRtspServer.h"
+#include "platform/LibraryWaits.h"
 #include "rtsp/RtspClient.h"
 #include "rtsp/RtspReplyHandler.h"
 
@@ -264,6 +265,7 @@ TEST(RtspClient, HostileRepliesEndTheRequestAndLeaveTheClientUsable)
 // Takes the whole 8 s reply wait.
 TEST(RtspClient, SilentServerFailsTheSetupAfterEightSeconds)
 {
+    CLibraryWaits::Restore(); // the shipped length
     Connected connected;
     connected.server.Script({FakeReply::Silence()});
     CDebugCapture capture;
