@@ -1,6 +1,6 @@
 #include "ResourceLevels.h"
 
-#include "fakes/ProcessProbe.h"
+#include "ProcessStats.h"
 
 #include <malloc.h>
 
@@ -18,8 +18,8 @@ void CResourceLevels::UseOneHeapArena()
 CResourceLevels CResourceLevels::Now()
 {
     CResourceLevels levels;
-    levels.descriptors = OpenHandleCount();
-    levels.threads = ThreadCount();
+    levels.descriptors = CProcessStats::OpenHandleCount();
+    levels.threads = CProcessStats::ThreadCount();
     levels.heapBytes = -1;
     if (kCountsHeap) {
         struct mallinfo2 heap = mallinfo2();
