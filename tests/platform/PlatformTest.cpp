@@ -36,6 +36,26 @@ TEST(Ticks, CountMillisecondsLikeTheSleepsBetweenThem)
     EXPECT_LT(elapsed, 1000u);
 }
 
+TEST(Sockets, ReceiveTimeOutIsInMillisecondsAndLingerIsOn)
+{
+    CLoopbackSocket idle(SOCK_DGRAM);
+    ASSERT_EQ(0, SetSocketTimeout(idle.Handle(), SO_RCVTIMEO, 200));
+    char byte = 0;
+    DWORD before = GetTickCount();
+    EXPECT_EQ(-1, ReceiveDatagram(idle.Handle(), &byte, 1));
+    EXPECT_TRUE(ReceiveTimedOut());
+    DWORD waited = GetTickCount() - before;
+    EXPECT_GE(waited, 200u - 16u); // up to a timer tick short, as in the test above
+    EXPECT_LT(waited, 1000u);
+    CLoopbackSocket stream(SOCK_STREAM);
+    ASSERT_EQ(0, SetSocketLinger(stream.Handle(), 5));
+    linger value{};
+    socklen_t length = sizeof value;
+    getsockopt(stream.Handle(), SOL_SOCKET, SO_LINGER, reinterpret_cast<char*>(&value), &length);
+    EXPECT_EQ(1, value.l_onoff);
+    EXPECT_EQ(5, value.l_linger);
+}
+
 TEST(Sockets, WaitSeesDataAndTimesOut)
 {
     CLoopbackSocket sender(SOCK_DGRAM), receiver(SOCK_DGRAM);
