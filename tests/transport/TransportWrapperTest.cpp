@@ -51,11 +51,6 @@ std::vector<Chunk> Chunks()
     return chunks;
 }
 
-size_t ChunkCount()
-{
-    return Chunks().size();
-}
-
 void STREAMCLIENT_CALL Record(int playerId, void* user, int dataType, const unsigned char* data, int length)
 {
     EXPECT_EQ(kPlayerId, playerId);
@@ -170,7 +165,7 @@ TEST_F(TransportWrapperTest, UdpDeliversWholeDatagramsExactlyAsSent)
         for (size_t i = 0; i < c.sent.size(); ++i)
             Send(Payload(c.sent[i], static_cast<int>(i)));
         // Loopback keeps the order: once the last datagram is in, every earlier one was handled.
-        EXPECT_TRUE(WaitUntil([&] { return ChunkCount() >= c.delivered.size(); }));
+        EXPECT_TRUE(WaitUntil([&] { return Chunks().size() >= c.delivered.size(); }));
         EXPECT_TRUE(StopAndAwaitFreed(wrapper));
         std::vector<Chunk> got = Chunks();
         ASSERT_EQ(c.delivered.size(), got.size());
@@ -195,7 +190,7 @@ TEST_F(TransportWrapperTest, TcpArrivesInBoundedChunksAndTheServerClosingCostsNo
         return joined.size() >= burst.size();
     }));
     EXPECT_TRUE(joined == burst);
-    size_t count = ChunkCount();
+    size_t count = Chunks().size();
     EXPECT_GE(count, 4u);
     for (const Chunk& chunk : Chunks())
         EXPECT_LE(chunk.bytes.size(), size_t(CTransportWrapper::kMaxChunk));
@@ -207,7 +202,7 @@ TEST_F(TransportWrapperTest, TcpArrivesInBoundedChunksAndTheServerClosingCostsNo
     // Every pass now reads 0 bytes; without the pause after it the thread would spin a core.
     EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, 100);
     EXPECT_TRUE(StopAndAwaitFreed(wrapper));
-    EXPECT_EQ(count, ChunkCount());
+    EXPECT_EQ(count, Chunks().size());
 }
 
 TEST_F(TransportWrapperTest, AdapterIsFedOnlyWhileAWindowIsSetAndBeforeTheCallback)
@@ -235,7 +230,7 @@ TEST_F(TransportWrapperTest, AdapterIsFedOnlyWhileAWindowIsSetAndBeforeTheCallba
         }
         Send(Payload(100, 0));
         Send(Payload(200, 1));
-        EXPECT_TRUE(WaitUntil([] { return ChunkCount() == 2; }));
+        EXPECT_TRUE(WaitUntil([] { return Chunks().size() == 2; }));
         EXPECT_TRUE(StopAndAwaitFreed(wrapper));
         std::vector<std::string> expectedInputs;
         if (c.adapterFed)
@@ -255,7 +250,7 @@ TEST_F(TransportWrapperTest, ThrowingCallbackIsLoggedOncePerThrowAndTheStreamGoe
     ASSERT_TRUE(wrapper);
     for (int i = 0; i < 4; ++i)
         Send(Payload(30 + i, i));
-    EXPECT_TRUE(WaitUntil([] { return ChunkCount() == 4; }));
+    EXPECT_TRUE(WaitUntil([] { return Chunks().size() == 4; }));
     EXPECT_TRUE(StopAndAwaitFreed(wrapper));
     EXPECT_EQ(std::vector<std::string>(2, "zrk----------data callback exception!\n"), debug.Lines());
 }
@@ -275,13 +270,13 @@ TEST_F(TransportWrapperTest, AfterStopNothingIsDeliveredAndTheThreadFreesEveryth
             Sleep(1);
         }
     });
-    EXPECT_TRUE(WaitUntil([] { return ChunkCount() >= 3; }));
+    EXPECT_TRUE(WaitUntil([] { return Chunks().size() >= 3; }));
     EXPECT_TRUE(StopAndAwaitFreed(wrapper));
-    size_t deliveredBeforeFree = ChunkCount();
+    size_t deliveredBeforeFree = Chunks().size();
     Sleep(50);
     sending = false;
     traffic.join();
-    EXPECT_EQ(deliveredBeforeFree, ChunkCount());
+    EXPECT_EQ(deliveredBeforeFree, Chunks().size());
     std::vector<std::string> calls = CFakeLumodec::Calls();
     ASSERT_GE(calls.size(), 4u);
     EXPECT_EQ((std::vector<std::string>{"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)", "Lumo_CloseStream(0)",
@@ -296,7 +291,7 @@ TEST_F(TransportWrapperTest, StopFromInsideTheCallbackEndsTheStreamAfterThatChun
     for (int i = 0; i < 3; ++i)
         Send(Payload(10, i));
     EXPECT_TRUE(WaitUntil([] { return freedCount == 1; }));
-    EXPECT_EQ(1u, ChunkCount());
+    EXPECT_EQ(1u, Chunks().size());
 }
 
 TEST_F(TransportWrapperTest, StopWakesAReceiveWaitingOnAnIdleSocket)
