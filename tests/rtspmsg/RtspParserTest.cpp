@@ -66,7 +66,6 @@ TEST(RtspParser, WholeOrNothing)
         {"empty", "", 0},
         {"request without version", "PLAY rtsp://h/x\r\n\r\n", 0},
         {"LF line ends", "RTSP/1.0 200 OK\nCSeq: 3\n\n", 25},
-        {"header line starting with colon", "RTSP/1.0 200 OK\r\n: x\r\n\r\n", 24},
     };
     for (const auto& c : cases) {
         Parsed parsed = ParseText(c.text);
@@ -75,16 +74,24 @@ TEST(RtspParser, WholeOrNothing)
     }
 }
 
-TEST(RtspParser, SetupReplyIsReadWholeAndWrittenBackAsTheSameBytes)
+TEST(RtspParser, SetupReplyIsWrittenBackAsTheSameBytesAndTheNextReplyStartsAfresh)
 {
-    Parsed parsed = ParseText(kSetupReply);
-    ASSERT_NE(nullptr, parsed.message);
-    EXPECT_EQ(int(sizeof kSetupReply - 1), parsed.length);
-    EXPECT_EQ(1, parsed.message->cseq);
-    EXPECT_EQ(6970, parsed.message->FindHeader("Transport")->ServerPort()); // the value was split
-    std::string text;
-    parsed.message->ToText(text);
-    EXPECT_EQ(kSetupReply, text);
+    CRtspParser parser;
+    std::string text = std::string(kSetupReply) + "RTSP/1.0 200 OK\r\nCSeq: 2\r\n\r\n";
+    int length = int(text.size());
+    std::unique_ptr<CRtspMessage> first(parser.Parse(text.data(), length));
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(1, first->cseq);
+    EXPECT_EQ(6970, first->FindHeader("Transport")->ServerPort()); // the value was split
+    std::string written;
+    first->ToText(written);
+    EXPECT_EQ(kSetupReply, written);
+
+    int rest = int(text.size()) - length;
+    std::unique_ptr<CRtspMessage> second(parser.Parse(text.data() + length, rest));
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ(2, second->cseq);
+    EXPECT_EQ(2u, parser.lines.size()); // the first reply's lines were dropped
 }
 
 TEST(RtspParser, FirstLines)
@@ -186,18 +193,4 @@ TEST(RtspParser, TransportServerPort)
         ASSERT_NE(nullptr, parsed.message) << c.transport;
         EXPECT_EQ(c.port, parsed.message->FindHeader("Transport")->ServerPort()) << c.transport;
     }
-}
-
-TEST(RtspParser, ReusedParserStartsAfresh)
-{
-    CRtspParser parser;
-    std::string text = std::string(kSetupReply) + "RTSP/1.0 200 OK\r\nCSeq: 2\r\n\r\n";
-    int length = int(text.size());
-    std::unique_ptr<CRtspMessage> first(parser.Parse(text.data(), length));
-    ASSERT_NE(nullptr, first);
-    int rest = int(text.size()) - length;
-    std::unique_ptr<CRtspMessage> second(parser.Parse(text.data() + length, rest));
-    ASSERT_NE(nullptr, second);
-    EXPECT_EQ(2, second->cseq);
-    EXPECT_EQ(2u, parser.lines.size()); // the first message's lines were dropped
 }
