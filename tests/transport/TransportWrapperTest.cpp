@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -145,34 +146,52 @@ protected:
 
 } // namespace
 
-TEST_F(TransportWrapperTest, UdpDeliversWholeDatagramsExactlyAsSent)
+// Every datagram that fits reaches the adapter (while a window is set), then the callback, as sent.
+TEST_F(TransportWrapperTest, UdpDeliversWholeDatagramsToTheAdapterThenTheCallback)
 {
+    const size_t kMax = CTransportWrapper::kMaxChunk;
     const struct {
         const char* name;
+        HWND window;      // given to Initialize
+        bool laterWindow; // given through ResetWndHandle; else the test opens the adapter
         std::vector<size_t> sent;
         std::vector<size_t> delivered; // indexes into sent
     } cases[] = {
-        {"the largest datagram arrives whole", {CTransportWrapper::kMaxChunk}, {0}},
-        {"one byte more is dropped, the next arrives", {CTransportWrapper::kMaxChunk + 1, 40}, {1}},
-        {"a datagram far too long is dropped", {60000, 1, 2}, {1, 2}},
-        {"an empty datagram delivers nothing", {0, 9}, {1}},
+        {"the largest datagram arrives whole", nullptr, false, {kMax}, {0}},
+        {"one byte more is dropped, the next arrives", nullptr, false, {kMax + 1, 40}, {1}},
+        {"a datagram far too long is dropped", nullptr, false, {60000, 1, 2}, {1, 2}},
+        {"an empty datagram delivers nothing", nullptr, false, {0, 9}, {1}},
+        {"window from the start", kWindow, false, {100, 200}, {0, 1}},
+        {"window given later", nullptr, true, {100, 200}, {0, 1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ResetRecords();
-        CTransportWrapper* wrapper = StartUdp();
+        CTransportWrapper* wrapper = StartUdp(c.window);
         ASSERT_TRUE(wrapper);
+        if (c.laterWindow) {
+            wrapper->ResetWndHandle(kWindow, kHeader, sizeof kHeader, false);
+        } else {
+            ASSERT_EQ(0, wrapper->GetRenderer()->Init(kPlayerId, kWindow, false));
+            ASSERT_EQ(0, wrapper->GetRenderer()->OpenStream(kHeader, sizeof kHeader));
+        }
         for (size_t i = 0; i < c.sent.size(); ++i)
             Send(Payload(c.sent[i], static_cast<int>(i)));
         // Loopback keeps the order: once the last datagram is in, every earlier one was handled.
         EXPECT_TRUE(WaitUntil([&] { return Chunks().size() >= c.delivered.size(); }));
         EXPECT_TRUE(StopAndAwaitFreed(wrapper));
+        bool fed = c.window != nullptr || c.laterWindow;
+        std::vector<std::string> expectedInputs;
         std::vector<Chunk> got = Chunks();
         ASSERT_EQ(c.delivered.size(), got.size());
         for (size_t i = 0; i < got.size(); ++i) {
             size_t index = c.delivered[i];
             EXPECT_TRUE(Payload(c.sent[index], static_cast<int>(index)) == got[i].bytes) << "datagram " << index;
+            EXPECT_EQ(fed ? i + 1 : 0u, got[i].adapterInputs);
+            if (fed)
+                expectedInputs.push_back("Lumo_InputData(0," + std::to_string(c.sent[index]) + ")");
         }
+        EXPECT_EQ(expectedInputs, CFakeLumodec::CallsOf("Lumo_InputData"));
     }
 }
 
@@ -203,44 +222,6 @@ TEST_F(TransportWrapperTest, TcpArrivesInBoundedChunksAndTheServerClosingCostsNo
     EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, 100);
     EXPECT_TRUE(StopAndAwaitFreed(wrapper));
     EXPECT_EQ(count, Chunks().size());
-}
-
-TEST_F(TransportWrapperTest, AdapterIsFedOnlyWhileAWindowIsSetAndBeforeTheCallback)
-{
-    const struct {
-        const char* name;
-        HWND initialWindow;
-        HWND laterWindow; // given through ResetWndHandle when set; else the test opens the adapter
-        bool adapterFed;
-    } cases[] = {
-        {"no window", nullptr, nullptr, false},
-        {"window from the start", kWindow, nullptr, true},
-        {"window given later", nullptr, kWindow, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ResetRecords();
-        CTransportWrapper* wrapper = StartUdp(c.initialWindow);
-        ASSERT_TRUE(wrapper);
-        if (c.laterWindow) {
-            wrapper->ResetWndHandle(c.laterWindow, kHeader, sizeof kHeader, false);
-        } else {
-            ASSERT_EQ(0, wrapper->GetRenderer()->Init(kPlayerId, kWindow, false));
-            ASSERT_EQ(0, wrapper->GetRenderer()->OpenStream(kHeader, sizeof kHeader));
-        }
-        Send(Payload(100, 0));
-        Send(Payload(200, 1));
-        EXPECT_TRUE(WaitUntil([] { return Chunks().size() == 2; }));
-        EXPECT_TRUE(StopAndAwaitFreed(wrapper));
-        std::vector<std::string> expectedInputs;
-        if (c.adapterFed)
-            expectedInputs = {"Lumo_InputData(0,100)", "Lumo_InputData(0,200)"};
-        EXPECT_EQ(expectedInputs, CFakeLumodec::CallsOf("Lumo_InputData"));
-        std::vector<Chunk> got = Chunks();
-        ASSERT_EQ(2u, got.size());
-        EXPECT_EQ(c.adapterFed ? 1u : 0u, got[0].adapterInputs);
-        EXPECT_EQ(c.adapterFed ? 2u : 0u, got[1].adapterInputs);
-    }
 }
 
 TEST_F(TransportWrapperTest, ThrowingCallbackIsLoggedOncePerThrowAndTheStreamGoesOn)
