@@ -1,9 +1,8 @@
-// What only the POSIX side of the platform layer has to take care of: descriptor 0, descriptors
-// above select's limit, and time-outs and flags in their POSIX form.
+// What only the POSIX side of the platform layer has to take care of: descriptor 0 and
+// descriptors above select's limit.
 #include "platform/platform.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -38,25 +37,4 @@ TEST(Sockets, WaitWorksAboveDescriptor1023)
     close(high);
     close(fds[0]);
     close(fds[1]);
-}
-
-TEST(Sockets, TimeoutsAreMillisecondsAndLingerIsOn)
-{
-    SOCKET s = OpenSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    ASSERT_EQ(0, SetSocketTimeout(s, SO_RCVTIMEO, 3000));
-    timeval value{};
-    socklen_t length = sizeof value;
-    getsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &value, &length);
-    EXPECT_EQ(3, value.tv_sec);
-    EXPECT_EQ(0, value.tv_usec);
-    ASSERT_EQ(0, SetSocketLinger(s, 5));
-    linger lingerValue{};
-    length = sizeof lingerValue;
-    getsockopt(s, SOL_SOCKET, SO_LINGER, &lingerValue, &length);
-    EXPECT_EQ(1, lingerValue.l_onoff);
-    EXPECT_EQ(5, lingerValue.l_linger);
-    u_long on = 1;
-    ASSERT_EQ(0, ioctlsocket(s, FIONBIO, &on));
-    EXPECT_NE(0, fcntl(s, F_GETFL) & O_NONBLOCK);
-    closesocket(s);
 }

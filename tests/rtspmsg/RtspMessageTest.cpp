@@ -1,7 +1,7 @@
 #include "rtspmsg/RtspRequest.h"
 #include "rtspmsg/RtspResponse.h"
-#include "rtspmsg/RtspTables.h"
 
+#include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -17,70 +17,27 @@ std::string Text(CRtspMessage& message)
 
 } // namespace
 
-TEST(RtspTables, LookupsAreExact)
-{
-    const struct {
-        int (*lookup)(const char*);
-        const char* text;
-        int index;
-    } cases[] = {
-        {MethodIndex, "SETUP", 0},   {MethodIndex, "OPTIONS", 7}, {MethodIndex, "options", -1},
-        {MethodIndex, "RESPONSE", 10}, {MethodIndex, "UNKNOWN", 11}, {MethodIndex, "", -1},
-        {StatusIndex, "100", 0},     {StatusIndex, "200", 1},     {StatusIndex, "455", 30},
-        {StatusIndex, "551", 44},    {StatusIndex, "299", -1},    {StatusIndex, "20", -1},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.index, c.lookup(c.text)) << c.text;
-    EXPECT_STREQ("GET_PARAMETER", MethodName(9));
-    EXPECT_STREQ("505", StatusEntry(43).code);
-    EXPECT_STREQ("RTSP Version not supported", StatusEntry(43).reason);
-    EXPECT_STREQ("Request Time-out", StatusEntry(18).reason);
-}
-
-TEST(RtspMessage, RequestSerialisesHeadersInOrder)
+TEST(RtspMessage, RequestWritesHeadersInOrderThenTheBodyWithinItsBuffer)
 {
     CRtspRequest request;
     request.method = 7;
     request.uri = "rtsp://host/x";
     request.AddHeader("CSeq", 5);
-    request.AddHeader("command", 2);
     request.AddHeader("CSeq", 6);
     request.AddHeader("Transport", "5;a=b");
     request.AddHeader("big", 4294967295UL);
     request.AddHeader("neg", -1);
-    const char expected[] = "OPTIONS rtsp://host/x RTSP/1.0\r\nCSeq: 5\r\ncommand: 2\r\nCSeq: 6\r\n"
-                            "Transport: 5;a=b\r\nbig: 4294967295\r\nneg: -1\r\n\r\n";
-    EXPECT_EQ(expected, Text(request));
-    char buffer[1024] = {};
-    ASSERT_EQ(int(sizeof expected - 1), request.ToBuffer(buffer, sizeof buffer));
-    EXPECT_EQ(0, std::memcmp(expected, buffer, sizeof expected - 1));
-}
-
-TEST(RtspMessage, ResponseAndVersionLine)
-{
-    CRtspResponse response;
-    response.status = 29;
-    response.majorVersion = 2;
-    response.minorVersion = 1;
-    EXPECT_EQ("RTSP/2.1 454 Session Not Found\r\n\r\n", Text(response));
-}
-
-TEST(RtspMessage, BodyFollowsTheBlankLine)
-{
-    CRtspRequest request;
-    request.method = 6;
-    request.uri = "u";
-    request.AddHeader("CSeq", 1);
     request.SetBody("0123456789", 10);
-    const std::string expected = "ANNOUNCE u RTSP/1.0\r\nCSeq: 1\r\n\r\n0123456789";
+    const std::string expected = "OPTIONS rtsp://host/x RTSP/1.0\r\nCSeq: 5\r\nCSeq: 6\r\nTransport: 5;a=b\r\n"
+                                 "big: 4294967295\r\nneg: -1\r\n\r\n0123456789";
     EXPECT_EQ(expected, Text(request));
 
     const int size = int(expected.size());
-    char buffer[64];
+    char buffer[160];
     const struct {
         int bufferSize;
         int written;
-    } cases[] = {{64, size}, {size, size}, {size - 1, -1}, {0, -1}, {-5, -1}};
+    } cases[] = {{160, size}, {size, size}, {size - 1, -1}, {0, -1}, {-5, -1}};
     for (const auto& c : cases) {
         std::memset(buffer, 'x', sizeof buffer);
         EXPECT_EQ(c.written, request.ToBuffer(buffer, c.bufferSize)) << c.bufferSize;
@@ -92,28 +49,30 @@ TEST(RtspMessage, BodyFollowsTheBlankLine)
     }
 }
 
-TEST(RtspMessage, NoTextOutsideTheTables)
+TEST(RtspMessage, StartLinesOnlyFromTheTables)
 {
     CRtspRequest request;
     CRtspResponse response;
     CRtspMessage base;
     request.uri = "u";
+    response.majorVersion = 2;
+    response.minorVersion = 1;
     struct {
         CRtspMessage* message;
         int* index;
         int value;
+        std::string text; // empty: nothing written
     } cases[] = {
-        {&request, &request.method, -1}, {&request, &request.method, 12},
-        {&response, &response.status, -1}, {&response, &response.status, 45},
-        {&base, &base.method, 1},
+        {&response, &response.status, 29, "RTSP/2.1 454 Session Not Found\r\n\r\n"},
+        {&request, &request.method, -1, ""},   {&request, &request.method, 12, ""},
+        {&response, &response.status, -1, ""}, {&response, &response.status, 45, ""},
+        {&base, &base.method, 1, ""},
     };
     for (const auto& c : cases) {
         *c.index = c.value;
-        std::string text = "kept";
-        c.message->ToText(text);
-        EXPECT_EQ("kept", text) << c.value;
+        EXPECT_EQ(c.text, Text(*c.message)) << c.value;
         char buffer[256];
-        EXPECT_EQ(-1, c.message->ToBuffer(buffer, sizeof buffer)) << c.value;
+        EXPECT_EQ(c.text.empty() ? -1 : int(c.text.size()), c.message->ToBuffer(buffer, sizeof buffer)) << c.value;
     }
 }
 
@@ -126,21 +85,18 @@ TEST(RtspMessage, HeaderLookupsByExactName)
     message.AddHeader("Count", "12ab");
     message.AddHeader("Word", "abc");
     message.AddHeader("Blank", "  -7");
+    message.AddHeader("Low", "-99999999999999999999");
     message.AddHeader(new CRtspHeader("Empty"));
     message.AddHeader(nullptr);
-
-    ASSERT_NE(nullptr, message.FindHeader("CSeq"));
-    EXPECT_EQ("4", message.FindHeader("CSeq")->values[0]->params[0]->name);
-    EXPECT_EQ(nullptr, message.FindHeader("cseq"));
-    EXPECT_EQ(nullptr, message.FindHeader("CSeq "));
-    EXPECT_EQ(7u, message.headers.size());
+    EXPECT_EQ(8u, message.headers.size());
 
     const struct {
         const char* name;
         bool found;
         int value;
-    } ints[] = {{"CSeq", true, 4}, {"Count", true, 12}, {"Word", true, 0}, {"Blank", true, -7},
-                {"Empty", false, 99}, {"Missing", false, 99}, {"cseq", false, 99}};
+    } ints[] = {{"CSeq", true, 4},      {"Count", true, 12},   {"Word", true, 0},
+                {"Blank", true, -7},    {"Low", true, INT_MIN}, {"Empty", false, 99},
+                {"Missing", false, 99}, {"cseq", false, 99},   {"CSeq ", false, 99}};
     for (const auto& c : ints) {
         int value = 99;
         EXPECT_EQ(c.found, message.GetHeaderInt(c.name, value)) << c.name;
@@ -152,23 +108,4 @@ TEST(RtspMessage, HeaderLookupsByExactName)
     EXPECT_EQ("Session:abc;timeout=60", session); // appended, one unsplit parameter
     EXPECT_FALSE(message.GetHeaderString("Empty", session));
     EXPECT_EQ("Session:abc;timeout=60", session);
-}
-
-TEST(RtspMessage, ValuesAndParametersJoin)
-{
-    CRtspHeader header("X");
-    CRtspHeaderValue* first = new CRtspHeaderValue();
-    first->AddParam("x");
-    CRtspHeaderValue* second = new CRtspHeaderValue();
-    second->AddParam("y");
-    second->AddParam("z", "1");
-    header.AddValue(first);
-    header.AddValue(second);
-    header.AddValue(nullptr);
-    std::string text;
-    header.Append(text);
-    EXPECT_EQ("x,y;z=1\r\n", text);
-    EXPECT_EQ(first, header.FirstValue());
-    EXPECT_EQ("1", second->FindParam("z")->value);
-    EXPECT_EQ(nullptr, second->FindParam("Z"));
 }
