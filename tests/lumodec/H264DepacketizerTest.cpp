@@ -1,5 +1,4 @@
 #include "H264Depacketizer.h"
-#include "TestCaseName.h"
 #include "TestStream.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +15,6 @@ const Bytes kSps = {0x67, 0x42, 0x00, 0x1e};
 const Bytes kPps = {0x68, 0xce, 0x38};
 const Bytes kIdr = {0x65, 0x88, 0x84, 0x21, 0x43};
 const Bytes kSlice = {0x41, 0x9a, 0x02};
-
-Bytes Rtp(uint16_t sequence, uint32_t timestamp, bool marker, const Bytes& payload)
-{
-    return CTestPacketizer::Rtp(sequence, timestamp, marker, payload);
-}
 
 // A FU-A payload of the NAL unit's body bytes [from, to).
 Bytes Fragment(const Bytes& nal, size_t from, size_t to, bool start, bool end)
@@ -138,25 +132,25 @@ const DepacketizeCase kCases[] = {
       Rtp(2, 100, true, Fragment(kLarge, 2500, 5000, false, true)), Rtp(3, 200, true, kSlice),
       Rtp(4, 300, true, kIdr)},
      {{300, Unit({kIdr})}}},
+    {"a CSRC and an extension header are skipped",
+     {Raw({0x91, 0xe0, 0, 1, 0, 0, 0, 100, 0, 0, 0, 1, 9, 9, 9, 9, 0xbe, 0xde, 0, 1, 7, 7, 7, 7, 0x65, 0x88, 0x84, 0x21, 0x43})},
+     {{100, Unit({kIdr})}}},
     {"packet types we do not take are skipped",
      {Rtp(1, 100, false, Raw({25, 1, 2})), Rtp(2, 100, true, kIdr)},
      {{100, Unit({kIdr})}}},
 };
 
-class DepacketizeTest : public ::testing::TestWithParam<DepacketizeCase> {};
-
-TEST_P(DepacketizeTest, GivesTheAccessUnits)
+TEST(H264Depacketizer, GivesTheAccessUnits)
 {
-    std::vector<Expected> units = Depacketize(GetParam().packets);
-    ASSERT_EQ(units.size(), GetParam().units.size());
-    for (size_t i = 0; i < units.size(); ++i) {
-        EXPECT_EQ(units[i].timestamp, GetParam().units[i].timestamp) << i;
-        EXPECT_EQ(units[i].unit, GetParam().units[i].unit) << i;
+    for (const DepacketizeCase& c : kCases) {
+        std::vector<Expected> units = Depacketize(c.packets);
+        ASSERT_EQ(units.size(), c.units.size()) << c.name;
+        for (size_t i = 0; i < units.size(); ++i) {
+            EXPECT_EQ(units[i].timestamp, c.units[i].timestamp) << c.name << " " << i;
+            EXPECT_EQ(units[i].unit, c.units[i].unit) << c.name << " " << i;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(H264Depacketizer, DepacketizeTest, ::testing::ValuesIn(kCases),
-                         CaseName<DepacketizeCase>);
 
 // Packets a hostile server might send; none may be read past its end, and none takes a place
 // in the sequence, so the key frame after them comes through.
@@ -185,37 +179,24 @@ const HostileCase kHostile[] = {
     {"padding eats the payload", WithHeader(0xa0, {0x65, 2})},
 };
 
-class HostileTest : public ::testing::TestWithParam<HostileCase> {};
-
-TEST_P(HostileTest, IsIgnored)
+TEST(H264Depacketizer, HostilePacketsAreIgnored)
 {
-    const Bytes& hostile = GetParam().packet;
-    // Given from a buffer of its own size, so that the sanitizer sees any read past its end.
-    std::unique_ptr<unsigned char[]> exact(new unsigned char[hostile.size() + 1]);
-    std::copy(hostile.begin(), hostile.end(), exact.get());
-    CH264Depacketizer depacketizer(kLimit);
     Bytes first = Rtp(1, 100, true, kIdr);
     Bytes next = Rtp(2, 200, true, kIdr);
-    H264AccessUnit unit;
-    depacketizer.Push(first.data(), static_cast<int>(first.size()));
-    EXPECT_TRUE(depacketizer.Take(&unit));
-    depacketizer.Push(exact.get(), static_cast<int>(hostile.size()));
-    EXPECT_FALSE(depacketizer.Take(&unit));
-    depacketizer.Push(next.data(), static_cast<int>(next.size()));
-    ASSERT_TRUE(depacketizer.Take(&unit));
-    EXPECT_EQ(unit.timestamp, 200u);
-}
-
-INSTANTIATE_TEST_SUITE_P(H264Depacketizer, HostileTest, ::testing::ValuesIn(kHostile),
-                         CaseName<HostileCase>);
-
-TEST(H264Depacketizer, ExtensionAndCsrcsAreSkipped)
-{
-    Bytes packet = {0x91, 0xe0, 0, 1, 0, 0, 0, 100, 0, 0, 0, 1, 9, 9, 9, 9, 0xbe, 0xde, 0, 1, 7, 7, 7, 7};
-    packet.insert(packet.end(), kIdr.begin(), kIdr.end());
-    std::vector<Expected> units = Depacketize({packet});
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].unit, Unit({kIdr}));
+    for (const HostileCase& c : kHostile) {
+        // Given from a buffer of its own size, so that the sanitizer sees any read past its end.
+        std::unique_ptr<unsigned char[]> exact(new unsigned char[c.packet.size() + 1]);
+        std::copy(c.packet.begin(), c.packet.end(), exact.get());
+        CH264Depacketizer depacketizer(kLimit);
+        H264AccessUnit unit;
+        depacketizer.Push(first.data(), static_cast<int>(first.size()));
+        EXPECT_TRUE(depacketizer.Take(&unit)) << c.name;
+        depacketizer.Push(exact.get(), static_cast<int>(c.packet.size()));
+        EXPECT_FALSE(depacketizer.Take(&unit)) << c.name;
+        depacketizer.Push(next.data(), static_cast<int>(next.size()));
+        ASSERT_TRUE(depacketizer.Take(&unit)) << c.name;
+        EXPECT_EQ(unit.timestamp, 200u) << c.name;
+    }
 }
 
 TEST(H264Depacketizer, ResetWaitsForTheNextKeyFrame)
