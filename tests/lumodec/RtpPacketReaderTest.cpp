@@ -130,14 +130,11 @@ TEST(RtpPacketReader, HostileInputGivesOnlyPacketsWithinTheBounds)
             for (size_t i = std::min<size_t>(length, 2000); i > 1; --i)
                 stream.push_back(static_cast<unsigned char>(byte(random)));
         }
-        std::vector<Bytes> blocks;
-        for (size_t offset = 0; offset < stream.size();) {
-            size_t size = std::min(pieceSize(random), stream.size() - offset);
-            blocks.emplace_back(stream.begin() + offset, stream.begin() + offset + size);
-            offset += size;
-        }
+        std::vector<size_t> pieces(300);
+        for (size_t& size : pieces)
+            size = pieceSize(random);
         CRtpPacketReader reader(true);
-        for (const Bytes& packet : Read(reader, blocks)) {
+        for (const Bytes& packet : Read(reader, Split(stream, pieces))) {
             ASSERT_GE(packet.size(), 12u) << "seed " << seed;
             ASSERT_LE(packet.size(), static_cast<size_t>(CRtpPacketReader::kMaxPacket)) << "seed " << seed;
             ASSERT_EQ(packet[0] >> 6, 2) << "seed " << seed;
