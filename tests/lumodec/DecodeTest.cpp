@@ -42,7 +42,8 @@ void LUMO_CALL LogFrame(int port, const unsigned char* picture, int size, int wi
     int chroma = (width / 2) * (height / 2);
     std::vector<int> frame = {port, size, width, height, pictureType, timeStamp};
     if (picture && size >= luma + 2 * chroma && chroma > 0)
-        frame.insert(frame.end(), {Mean(picture, luma), Mean(picture + luma, chroma), Mean(picture + luma + chroma, chroma)});
+        frame.insert(frame.end(),
+                     {Mean(picture, luma), Mean(picture + luma, chroma), Mean(picture + luma + chroma, chroma)});
     CLockGuard guard(shownLock);
     shown.push_back(frame);
 }

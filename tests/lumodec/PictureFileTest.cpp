@@ -22,7 +22,8 @@ TEST(Bmp, IsTheFileByteForByte)
         expected.insert(expected.end(), row->begin(), row->end());
     Bytes picture = WhiteOverRed(5, 4);
     std::string path = TempPath("picture.bmp");
-    ASSERT_NE(Lumo_ConvertToBmpFile(picture.data(), static_cast<int>(picture.size()), 5, 4, kPictureType, path.c_str()), 0);
+    ASSERT_NE(Lumo_ConvertToBmpFile(picture.data(), static_cast<int>(picture.size()), 5, 4, kPictureType, path.c_str()),
+              0);
     EXPECT_EQ(ReadFile(path), expected);
 }
 

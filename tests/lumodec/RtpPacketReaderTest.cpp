@@ -48,7 +48,8 @@ std::vector<Bytes> Read(CRtpPacketReader& reader, const std::vector<Bytes>& bloc
 // packets at once.
 TEST(RtpPacketReader, FramedStreamInAnyPiecesGivesEveryPacketWhole)
 {
-    const std::vector<size_t> splits[] = {{100000}, {1}, {1, 100000}, {9, 100000}, {3, 200, 100000}, {7}, {5, 1, 301, 2, 2, 999, 3}};
+    const std::vector<size_t> splits[] = {{100000}, {1}, {1, 100000}, {9, 100000},
+                                          {3, 200, 100000}, {7}, {5, 1, 301, 2, 2, 999, 3}};
     std::vector<Bytes> sent = Packets(15);
     for (const std::vector<size_t>& sizes : splits) {
         CRtpPacketReader reader(true);

@@ -22,14 +22,17 @@ const char kSetupUdp[] = "SETUP {url} RTSP/1.0\r\nCSeq: 1\r\nTransport: RTP/AVP/
                          "User-agent: Varoplayer\r\n\r\n";
 const char kSetupTcp[] = "SETUP {url} RTSP/1.0\r\nCSeq: 1\r\nTransport: RTP/AVP/TCP;unicast;client_port={ports}\r\n"
                          "User-agent: Varoplayer\r\n\r\n";
-const char kPlay[] = "PLAY {url} RTSP/1.0\r\nCSeq: 2\r\nSession:{session}\r\nRange: npt=0.0-\r\nUser-agent: Varoplayer\r\n\r\n";
-const char kSeek37[] = "PLAY {url} RTSP/1.0\r\nCSeq: 3\r\nSession:{session}\r\nRange: npt=37.0-\r\nUser-agent: Varoplayer\r\n\r\n";
+const char kPlay[] = "PLAY {url} RTSP/1.0\r\nCSeq: 2\r\nSession:{session}\r\nRange: npt=0.0-\r\n"
+                     "User-agent: Varoplayer\r\n\r\n";
+const char kSeek37[] = "PLAY {url} RTSP/1.0\r\nCSeq: 3\r\nSession:{session}\r\nRange: npt=37.0-\r\n"
+                       "User-agent: Varoplayer\r\n\r\n";
 const char kScale4[] = "PLAY {url} RTSP/1.0\r\nCSeq: 3\r\nSession:{session}\r\nScale:4\r\nRange: npt=0.0-\r\n"
                        "User-agent: Varoplayer\r\n\r\n";
 const char kPause[] = "PAUSE {url} RTSP/1.0\r\nCSeq: 4\r\nUser-agent: {session}\r\n\r\n";
 const char kResume[] = "PLAY {url} RTSP/1.0\r\nCSeq: 5\r\nUser-agent: {session}\r\n\r\n";
 const char kTeardown[] = "TEARDOWN {url} RTSP/1.0\r\nCSeq: 6\r\nUser-agent: {session}\r\n\r\n";
-const char kKeepAlive[] = "ANNOUNCE {url} RTSP/1.0\r\nCSeq: 7\r\nAccept: application/sdp\r\nUser-agent: Varoplayer\r\n\r\n";
+const char kKeepAlive[] = "ANNOUNCE {url} RTSP/1.0\r\nCSeq: 7\r\nAccept: application/sdp\r\n"
+                          "User-agent: Varoplayer\r\n\r\n";
 const char kGetPicture[] = "OPTIONS {url} RTSP/1.0\r\nCSeq: 8\r\n\r\n";
 
 typedef std::vector<std::pair<std::string, std::string>> Headers;
@@ -92,7 +95,8 @@ void ExpectReply(const std::unique_ptr<CRtspMessage>& reply, const Exchange& exc
     EXPECT_EQ(exchange.status, Status(reply)) << exchange.request;
     for (const auto& header : exchange.headers) {
         std::string value = Header(reply, header.first.c_str());
-        EXPECT_TRUE(std::regex_match(value, std::regex(header.second))) << exchange.request << header.first << ": " << value;
+        EXPECT_TRUE(std::regex_match(value, std::regex(header.second)))
+            << exchange.request << header.first << ": " << value;
     }
 }
 
@@ -155,10 +159,10 @@ TEST_F(SimServerTest, SetupAnswersSessionTransportTimestampAndStreamHeader)
         const char* timestamp;
         Bytes body;
     } cases[] = {
-        {"/live/av_stream", false, "[0-9]+", {'L', 'U', 'M', 'O', 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 160, 0, 0, 0, 96, 0, 0, 0,
-                                              25, 0, 0, 0, 0x90, 0x5f, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"/record/cam1", true, "0", {'L', 'U', 'M', 'O', 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 160, 0, 0, 0, 96, 0, 0, 0,
-                                     25, 0, 0, 0, 0x90, 0x5f, 1, 0, 0xc0, 0xd4, 1, 0, 0, 0, 0, 0}},
+        {"/live/av_stream", false, "[0-9]+", {'L', 'U', 'M', 'O', 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 160, 0, 0, 0,
+                                              96, 0, 0, 0, 25, 0, 0, 0, 0x90, 0x5f, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"/record/cam1", true, "0", {'L', 'U', 'M', 'O', 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 160, 0, 0, 0,
+                                     96, 0, 0, 0, 25, 0, 0, 0, 0x90, 0x5f, 1, 0, 0xc0, 0xd4, 1, 0, 0, 0, 0, 0}},
     };
     StartServer();
     for (const auto& c : cases) {
@@ -172,10 +176,9 @@ TEST_F(SimServerTest, SetupAnswersSessionTransportTimestampAndStreamHeader)
         std::smatch ports;
         std::string transport = Header(stream->setup, "Transport");
         int port = stream->media.UdpPort();
-        ASSERT_TRUE(std::regex_match(transport, ports, std::regex(std::string("RTP/AVP/") + (c.tcp ? "TCP" : "UDP") +
-                                                                  ";unicast;client_port=" + std::to_string(port) + "-" +
-                                                                  std::to_string(port + 1) + ";server_port=([0-9]+)-([0-9]+)")))
-            << transport;
+        std::string pattern = std::string("RTP/AVP/") + (c.tcp ? "TCP" : "UDP") + ";unicast;client_port=" +
+                              std::to_string(port) + "-" + std::to_string(port + 1) + ";server_port=([0-9]+)-([0-9]+)";
+        ASSERT_TRUE(std::regex_match(transport, ports, std::regex(pattern))) << transport;
         EXPECT_EQ(std::stoi(ports[1]) + 1, std::stoi(ports[2]));
     }
 }
@@ -211,7 +214,8 @@ TEST_F(SimServerTest, OptionsReadAndSetThePictureAndMoveTheCamera)
     auto stream = Open("/live/av_stream");
     ExpectReplies(*stream, {
         {kGetPicture, "200", {{"bri", "128"}, {"con", "128"}, {"sat", "128"}, {"hue", "128"}}},
-        {"OPTIONS {url} RTSP/1.0\r\nCSeq: 9\r\nbri: 10\r\ncon: -5\r\nsat: 0\r\nhue: 300\r\n\r\n", "200", {{"bri", "absent"}}},
+        {"OPTIONS {url} RTSP/1.0\r\nCSeq: 9\r\nbri: 10\r\ncon: -5\r\nsat: 0\r\nhue: 300\r\n\r\n", "200",
+         {{"bri", "absent"}}},
         {kGetPicture, "200", {{"bri", "10"}, {"con", "0"}, {"sat", "0"}, {"hue", "255"}}},
         {"OPTIONS {url} RTSP/1.0\r\nCSeq: 10\r\ncommand: 71\r\nparam1: 10\r\nparam2: 20\r\nparam3: 110\r\n"
          "param4: 4294967295\r\n\r\n", "200", {{"bri", "absent"}}},
