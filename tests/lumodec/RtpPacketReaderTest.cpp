@@ -1,5 +1,4 @@
 #include "RtpPacketReader.h"
-#include "TestCaseName.h"
 #include "TestStream.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +17,7 @@ std::vector<Bytes> Packets(int count)
     std::vector<Bytes> packets;
     for (int i = 0; i < count; ++i) {
         Bytes payload(kPayloads[i % 7], static_cast<unsigned char>(0x20 + i % 96));
-        packets.push_back(CTestPacketizer::Rtp(static_cast<uint16_t>(1000 + i), 3600u * (i / 3), i % 3 == 2, payload));
+        packets.push_back(Rtp(static_cast<uint16_t>(1000 + i), 3600u * (i / 3), i % 3 == 2, payload));
     }
     return packets;
 }
@@ -45,81 +44,57 @@ std::vector<Bytes> Read(CRtpPacketReader& reader, const std::vector<Bytes>& bloc
     return packets;
 }
 
-struct SplitCase {
-    std::string name;
-    std::vector<size_t> sizes;
-};
-
-// Pieces of the framed stream: within length fields, within packets, several packets at once.
-const SplitCase kSplits[] = {
-    {"all at once", {100000}},
-    {"byte by byte", {1}},
-    {"inside the first length", {1, 100000}},
-    {"after a length", {2, 100000}},
-    {"inside a header", {9, 100000}},
-    {"inside a packet", {3, 200, 100000}},
-    {"seven bytes", {7}},
-    {"packet and a half", {500}},
-    {"uneven", {5, 1, 301, 2, 2, 999, 3}},
-};
-
-class FramedSplitTest : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(FramedSplitTest, GivesEveryPacketWhole)
+// Pieces of the framed stream: within length fields, within headers and packets, several
+// packets at once.
+TEST(RtpPacketReader, FramedStreamInAnyPiecesGivesEveryPacketWhole)
 {
+    const std::vector<size_t> splits[] = {{100000}, {1}, {1, 100000}, {9, 100000},
+                                          {3, 200, 100000}, {7}, {5, 1, 301, 2, 2, 999, 3}};
     std::vector<Bytes> sent = Packets(15);
-    CRtpPacketReader reader(true);
-    EXPECT_EQ(Read(reader, CTestPacketizer::Split(CTestPacketizer::Framed(sent), GetParam().sizes)), sent);
+    for (const std::vector<size_t>& sizes : splits) {
+        CRtpPacketReader reader(true);
+        EXPECT_EQ(Read(reader, Split(Framed(sent), sizes)), sent) << sizes[0];
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(RtpPacketReader, FramedSplitTest, ::testing::ValuesIn(kSplits), CaseName<SplitCase>);
 
 // A piece of the framed stream lost, from a byte of one frame (its length field first) to a byte
-// of a later one, the rest read in pieces of the given size.
-struct CutCase {
-    std::string name;
-    int fromFrame;
-    size_t fromByte;
-    int toFrame;
-    size_t toByte;
-    size_t readSize;
-};
-
-const CutCase kCuts[] = {
-    {"inside a length field", 5, 1, 7, 500, 1000},
-    {"inside a header", 5, 6, 6, 9, 1000},
-    {"from a frame's start", 5, 0, 6, 40, 1000},
-    {"up to a frame's start", 5, 100, 8, 0, 1000},
-    {"one whole frame", 5, 0, 6, 0, 1000},
-    {"a few payload bytes", 10, 30, 10, 35, 1000},
-    {"many frames", 3, 50, 17, 3, 1000},
-    {"before the stream is known", 0, 9, 2, 11, 1000},
-    {"small reads", 8, 400, 9, 100, 97},
-    {"large reads", 4, 1000, 11, 7, 5108},
-};
-
-class FramedCutTest : public ::testing::TestWithParam<CutCase> {};
-
-// Every packet before the cut and every packet that starts after it comes out as sent; the one
-// the cut went through does not.
-TEST_P(FramedCutTest, ResynchronisesAtTheNextFrame)
+// of a later one, the rest read in pieces of the given size. Every packet before the cut and every
+// packet that starts after it comes out as sent; the one the cut went through does not.
+TEST(RtpPacketReader, FramedStreamResynchronisesAtTheNextFrameAfterALoss)
 {
-    const CutCase& cut = GetParam();
+    const struct {
+        const char* name;
+        int fromFrame;
+        size_t fromByte;
+        int toFrame;
+        size_t toByte;
+        size_t readSize;
+    } cuts[] = {
+        {"inside a length field", 5, 1, 7, 500, 1000},
+        {"inside a header", 5, 6, 6, 9, 1000},
+        {"from a frame's start", 5, 0, 6, 40, 1000},
+        {"up to a frame's start", 5, 100, 8, 0, 1000},
+        {"one whole frame", 5, 0, 6, 0, 1000},
+        {"a few payload bytes", 10, 30, 10, 35, 1000},
+        {"many frames", 3, 50, 17, 3, 1000},
+        {"before the stream is known", 0, 9, 2, 11, 1000},
+        {"small reads", 8, 400, 9, 100, 97},
+        {"large reads", 4, 1000, 11, 7, 5108},
+    };
     std::vector<Bytes> sent = Packets(24);
     std::vector<size_t> frameStart = FrameStarts(sent);
-    size_t from = frameStart[cut.fromFrame] + cut.fromByte;
-    size_t to = frameStart[cut.toFrame] + cut.toByte;
-    std::vector<Bytes> expected;
-    for (size_t i = 0; i < sent.size(); ++i) {
-        if (frameStart[i + 1] <= from || frameStart[i] >= to)
-            expected.push_back(sent[i]);
+    for (const auto& cut : cuts) {
+        size_t from = frameStart[cut.fromFrame] + cut.fromByte;
+        size_t to = frameStart[cut.toFrame] + cut.toByte;
+        std::vector<Bytes> expected;
+        for (size_t i = 0; i < sent.size(); ++i) {
+            if (frameStart[i + 1] <= from || frameStart[i] >= to)
+                expected.push_back(sent[i]);
+        }
+        CRtpPacketReader reader(true);
+        EXPECT_EQ(Read(reader, SplitWithLoss(Framed(sent), from, to, cut.readSize)), expected) << cut.name;
     }
-    CRtpPacketReader reader(true);
-    Bytes stream = CTestPacketizer::Framed(sent);
-    EXPECT_EQ(Read(reader, CTestPacketizer::SplitWithLoss(stream, from, to, cut.readSize)), expected);
 }
-
-INSTANTIATE_TEST_SUITE_P(RtpPacketReader, FramedCutTest, ::testing::ValuesIn(kCuts), CaseName<CutCase>);
 
 // Resynchronising passes over a payload that holds frames of another stream: once the stream's
 // SSRC is known, only its own packets are taken.
@@ -129,14 +104,14 @@ TEST(RtpPacketReader, LookalikeFramesInsideAPayloadAreNotTaken)
     for (Bytes& packet : lookalikes)
         packet[8] ^= 0xff;
     std::vector<Bytes> sent = Packets(8);
-    sent[4] = CTestPacketizer::Rtp(1004, 3600, false, CTestPacketizer::Framed(lookalikes));
+    sent[4] = Rtp(1004, 3600, false, Framed(lookalikes));
     // From inside the header of the fourth frame to the first lookalike.
     std::vector<size_t> frameStart = FrameStarts(sent);
     size_t from = frameStart[3] + 5;
     size_t to = frameStart[4] + CRtpPacketReader::kLengthSize + 12;
     CRtpPacketReader reader(true);
     std::vector<Bytes> expected = {sent[0], sent[1], sent[2], sent[5], sent[6], sent[7]};
-    EXPECT_EQ(Read(reader, CTestPacketizer::SplitWithLoss(CTestPacketizer::Framed(sent), from, to, 100000)), expected);
+    EXPECT_EQ(Read(reader, SplitWithLoss(Framed(sent), from, to, 100000)), expected);
 }
 
 // Random bytes, and frames with random lengths and headers, in random pieces: whatever comes
@@ -156,14 +131,11 @@ TEST(RtpPacketReader, HostileInputGivesOnlyPacketsWithinTheBounds)
             for (size_t i = std::min<size_t>(length, 2000); i > 1; --i)
                 stream.push_back(static_cast<unsigned char>(byte(random)));
         }
-        std::vector<Bytes> blocks;
-        for (size_t offset = 0; offset < stream.size();) {
-            size_t size = std::min(pieceSize(random), stream.size() - offset);
-            blocks.emplace_back(stream.begin() + offset, stream.begin() + offset + size);
-            offset += size;
-        }
+        std::vector<size_t> pieces(300);
+        for (size_t& size : pieces)
+            size = pieceSize(random);
         CRtpPacketReader reader(true);
-        for (const Bytes& packet : Read(reader, blocks)) {
+        for (const Bytes& packet : Read(reader, Split(stream, pieces))) {
             ASSERT_GE(packet.size(), 12u) << "seed " << seed;
             ASSERT_LE(packet.size(), static_cast<size_t>(CRtpPacketReader::kMaxPacket)) << "seed " << seed;
             ASSERT_EQ(packet[0] >> 6, 2) << "seed " << seed;
@@ -176,7 +148,7 @@ TEST(RtpPacketReader, EmptyBlockAfterALengthGivesNothingAndLosesNothing)
 {
     CRtpPacketReader reader(true);
     std::vector<Bytes> sent = Packets(3);
-    Bytes stream = CTestPacketizer::Framed(sent);
+    Bytes stream = Framed(sent);
     std::vector<Bytes> blocks = {Bytes(stream.begin(), stream.begin() + 2), Bytes(),
                                  Bytes(stream.begin() + 2, stream.end())};
     EXPECT_EQ(Read(reader, blocks), sent);
@@ -194,14 +166,14 @@ TEST(RtpPacketReader, ResetForgetsAPartialPacketAndTheStream)
 {
     CRtpPacketReader reader(true);
     std::vector<Bytes> first = Packets(3);
-    Bytes stream = CTestPacketizer::Framed(first);
+    Bytes stream = Framed(first);
     std::vector<Bytes> whole(first.begin(), first.end() - 1);
     EXPECT_EQ(Read(reader, {Bytes(stream.begin(), stream.end() - 5)}), whole);
     reader.Reset();
     std::vector<Bytes> next = Packets(3);
     for (Bytes& packet : next)
         packet[8] ^= 0xff;
-    stream = CTestPacketizer::Framed(next);
+    stream = Framed(next);
     std::vector<Bytes> after(next.begin() + 1, next.end());
     EXPECT_EQ(Read(reader, {Bytes(stream.begin() + 7, stream.end())}), after);
 }

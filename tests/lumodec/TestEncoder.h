@@ -4,27 +4,14 @@
 
 typedef std::vector<unsigned char> Bytes;
 
-// A short H.264 video for the tests, as Annex-B access units, one per frame.
-struct TestVideoSpec {
-    int width = 64;
-    int height = 48;
-    int frames = 10;
-    // Every keyInterval-th frame, from the first, is a key frame.
-    int keyInterval = 5;
-    // Flat pictures of these values, or, with moving, a moving pattern.
-    int y = 120;
-    int u = 70;
-    int v = 190;
-    bool moving = false;
-    int bitRate = 0;
-};
+// The tests' short H.264 video: flat pictures of these values.
+const int kTestVideoWidth = 64;
+const int kTestVideoHeight = 48;
+const int kTestVideoY = 120;
+const int kTestVideoU = 70;
+const int kTestVideoV = 190;
 
-// Built with FFmpeg's encoder where the stand-in decodes (TestEncoderFfmpeg.cpp); elsewhere
-// (TestEncoderNone.cpp) the units only look like H.264 to a depacketiser: parameter sets and
-// IDR slices on key frames, plain slices between, bytes that decode into nothing.
-class CTestEncoder {
-public:
-    static bool Encode(const TestVideoSpec& clip, std::vector<Bytes>* units);
-    // A flat video of the default size; a failure to encode fails the test.
-    static std::vector<Bytes> Video(int frames, int keyInterval);
-};
+// Annex-B access units, one per frame, the first a key frame; a failure to encode fails the test.
+// Encoded with the simulator's encoder where the stand-in decodes (TestEncoderFfmpeg.cpp);
+// elsewhere (TestEncoderNone.cpp) the units only look like H.264 to a depacketiser.
+std::vector<Bytes> TestVideo(int frames);

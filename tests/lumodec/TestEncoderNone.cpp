@@ -13,19 +13,14 @@ void AddNal(Bytes& unit, unsigned char header, size_t size)
 
 } // namespace
 
-bool CTestEncoder::Encode(const TestVideoSpec& clip, std::vector<Bytes>* units)
+// Parameter sets and a key frame large enough to be fragmented first, plain slices after.
+std::vector<Bytes> TestVideo(int frames)
 {
-    units->clear();
-    for (int i = 0; i < clip.frames; ++i) {
-        Bytes unit;
-        if (i % clip.keyInterval == 0) {
-            AddNal(unit, 0x67, 10);   // sequence parameter set
-            AddNal(unit, 0x68, 4);    // picture parameter set
-            AddNal(unit, 0x65, 3000); // IDR slice, large enough to be fragmented
-        } else {
-            AddNal(unit, 0x41, 400);
-        }
-        units->push_back(unit);
-    }
-    return true;
+    std::vector<Bytes> units(static_cast<size_t>(frames));
+    AddNal(units[0], 0x67, 10);
+    AddNal(units[0], 0x68, 4);
+    AddNal(units[0], 0x65, 3000);
+    for (size_t i = 1; i < units.size(); ++i)
+        AddNal(units[i], 0x41, 400);
+    return units;
 }

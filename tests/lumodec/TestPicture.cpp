@@ -29,11 +29,7 @@ Bytes WhiteOverRed(int width, int height)
 std::string TempPath(const std::string& name)
 {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    // Parameterised test names hold a "/".
-    std::string file = std::string("lumodec_") + test->test_suite_name() + "_" + test->name() + "_" + name;
-    for (char& c : file)
-        c = c == '/' ? '_' : c;
-    std::string path = ::testing::TempDir() + file;
+    std::string path = ::testing::TempDir() + "lumodec_" + test->test_suite_name() + "_" + test->name() + "_" + name;
     remove(path.c_str());
     return path;
 }
