@@ -14,6 +14,13 @@ void Pause(int ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// The CSeq a request carries, 0 when none.
+int RequestCSeq(const std::string& request)
+{
+    std::string::size_type at = request.find("CSeq: ");
+    return at == std::string::npos ? 0 : std::atoi(request.c_str() + at + 6);
+}
+
 } // namespace
 
 std::string ReplyText(const std::string& status, int cseq, const std::vector<std::string>& headers,
@@ -25,12 +32,6 @@ std::string ReplyText(const std::string& status, int cseq, const std::vector<std
     if (!body.empty())
         text += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     return text + "\r\n" + body;
-}
-
-int RequestCSeq(const std::string& request)
-{
-    std::string::size_type at = request.find("CSeq: ");
-    return at == std::string::npos ? 0 : std::atoi(request.c_str() + at + 6);
 }
 
 CFakeRtspServer::CFakeRtspServer()
@@ -68,12 +69,6 @@ void CFakeRtspServer::Script(const std::vector<FakeReply>& replies)
 {
     std::lock_guard<std::mutex> guard(mutex);
     script.assign(replies.begin(), replies.end());
-}
-
-void CFakeRtspServer::SetResponder(Responder newResponder)
-{
-    std::lock_guard<std::mutex> guard(mutex);
-    responder = std::move(newResponder);
 }
 
 void CFakeRtspServer::SetKeepAliveReply(const FakeReply& reply)
@@ -155,8 +150,7 @@ void CFakeRtspServer::Accept()
     if (!accepted)
         return;
     std::lock_guard<std::mutex> guard(mutex);
-    int index = static_cast<int>(connections.size());
-    connections.push_back(Connection{accepted, "", index});
+    connections.push_back(Connection{accepted, ""});
 }
 
 // Reads what has arrived and answers every complete request. False once the peer has gone.
@@ -182,7 +176,7 @@ bool CFakeRtspServer::Serve(Connection& connection)
 // False when the reply closes the connection.
 bool CFakeRtspServer::Answer(Connection& connection, const std::string& request)
 {
-    FakeReply reply = ReplyTo(request, connection.index);
+    FakeReply reply = ReplyTo(request);
     for (const std::string& piece : reply.pieces) {
         Pause(reply.delayMs);
         SendSocket(connection.socket, piece.data(), static_cast<int>(piece.size()));
@@ -190,7 +184,7 @@ bool CFakeRtspServer::Answer(Connection& connection, const std::string& request)
     return !reply.close;
 }
 
-FakeReply CFakeRtspServer::ReplyTo(const std::string& request, int connection)
+FakeReply CFakeRtspServer::ReplyTo(const std::string& request)
 {
     std::lock_guard<std::mutex> guard(mutex);
     bool keepAlive = request.compare(0, 9, "ANNOUNCE ") == 0;
@@ -203,8 +197,6 @@ FakeReply CFakeRtspServer::ReplyTo(const std::string& request, int connection)
     } else if (!script.empty()) {
         reply = script.front();
         script.pop_front();
-    } else if (responder) {
-        reply = responder(request, connection);
     }
     return reply;
 }

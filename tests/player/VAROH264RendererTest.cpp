@@ -158,27 +158,6 @@ TEST_F(Renderer, SoundModeDecidesHowSoundCloses)
     }
 }
 
-TEST_F(Renderer, NothingButBFramesAndCloseWorksBeforeAPortIsHeld)
-{
-    const std::function<int()> needPort[] = {
-        [&] { return renderer.Play(); },          [&] { return renderer.Pause(); },
-        [&] { return renderer.Stop(); },          [&] { return renderer.SetRate(1); },
-        [&] { return renderer.SetVolume(1); },    [&] { return renderer.RefreshPlay(); },
-        [&] { return renderer.OpenSound(true); }, [&] { return renderer.CloseSound(); },
-        [&] { return renderer.SetDDrawDevice(1); }, [&] { return renderer.InitDDrawDevice(); },
-        [&] { return renderer.ResetSourceBuffer(); },
-        [&] { return renderer.InputData(kHeader, 4); },
-        [&] { return renderer.RegisterDrawFun(nullptr, nullptr); },
-    };
-    EXPECT_EQ(-1, renderer.ThrowBFrameNum(2)) << "no slot before Init";
-    ASSERT_EQ(0, renderer.Init(0, Window(0x50), false));
-    for (const auto& call : needPort)
-        EXPECT_EQ(-1, call());
-    renderer.ReleaseDDrawDevice();
-    EXPECT_EQ(0, renderer.ThrowBFrameNum(2));
-    EXPECT_TRUE(CFakeLumodec::Calls().empty());
-}
-
 TEST_F(Renderer, ResetWndHandleReopensOnTheNewWindow)
 {
     MakeReady();

@@ -137,24 +137,6 @@ const WireCase kWireCases[] = {
       "PAUSE {url} RTSP/1.0\r\nCSeq: 4\r\nUser-agent: 7;timeout=60\r\n\r\n"},
      {0, 0, -1, 0},
      {"OnSetup(" + kHeader40 + ",1234)"}},
-    {"an error status to setup is a failed connect",
-     {FakeReply::Text(ReplyText("503 Service Unavailable", 1, {}))},
-     {Setup()},
-     {kSetupUdp},
-     {-1},
-     {"OnConnectFailed"}},
-    {"a 302 to setup sets nothing up",
-     {FakeReply::Text(ReplyText("302 Moved Temporarily", 1, {"Location: rtsp://elsewhere/x"}))},
-     {Setup()},
-     {kSetupUdp},
-     {0},
-     {}},
-    {"keep-alive",
-     {},
-     {[](CRtspClient& c) { return c.SendKeepAlive(); }},
-     {}, // recorded apart by the server
-     {0},
-     {}},
     {"picture parameters and camera commands",
      {FakeReply::Text(ReplyText("200 OK", 1, {})), FakeReply::Text(ReplyText("200 OK", 2, {})),
       FakeReply::Text(ReplyText("200 OK", 3, {}))},
@@ -344,16 +326,21 @@ TEST(RtspClient, RequestsThatWouldNotFitAreRefusedUnsent)
         << "nothing else went out, and the refused requests took no sequence number";
 }
 
-TEST(RtspClient, RateLadderStepsOnceAndStaysWithinItsEnds)
+// The ladder is -8 -4 -2 0 2 4 8, entered in the middle: each Scale reply moves one step toward
+// its value, never past an end.
+TEST(RtspClient, ScaleRepliesMoveAlongTheRateLadder)
 {
-    const struct {
-        int index, scale, step;
-    } cases[] = {
-        {3, 4, +1}, {3, 100, +1}, {3, -2, -1}, {3, 0, 0}, {0, -8, 0},
-        {0, -16, 0}, {6, 16, 0}, {6, 4, -1}, {0, 8, +1}, {4, 2, 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.step, CRtspClient::ScaleStep(c.index, c.scale)) << c.index << "," << c.scale;
+    Connected connected;
+    const int scales[] = {100, 4, 4, 100, 100, -100, -100, -100, -100, -100, -100, -100};
+    std::vector<FakeReply> replies;
+    for (int scale : scales)
+        replies.push_back(FakeReply::Text(ReplyText("200 OK", 0, {"Scale: " + std::to_string(scale)})));
+    connected.server.Script(replies);
+    for (int scale : scales)
+        EXPECT_EQ(0, connected.client.SendChangeRate(scale, 0));
+    Lines up(3, "OnScaleReply(1)"), down(6, "OnScaleReply(-1)");
+    up.insert(up.end(), down.begin(), down.end());
+    EXPECT_EQ(up, connected.owner.events);
 }
 
 TEST(RtspClient, WithoutASocketNothingIsSentOrAwaited)
