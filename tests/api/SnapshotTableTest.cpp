@@ -79,6 +79,19 @@ TEST_F(SnapshotTable, PathOfAtMost1024CharactersIsAccepted)
     EXPECT_TRUE(CFakeLumodec::Calls().empty());
 }
 
+// Slots are indexed by port modulo 100: the later of two requests on ports 7 and 107 decides
+// the file of both.
+TEST_F(SnapshotTable, PortsAHundredApartShareASlot)
+{
+    CLibraryWaits::Set(CLibraryWaits::SnapshotStep, 1); // both requests time out at once
+    EXPECT_EQ(0, CSnapshotTable::Instance().Request(107, "/tmp/first", 0));
+    EXPECT_EQ(0, CSnapshotTable::Instance().Request(kPort, "/tmp/second", 1));
+    ASSERT_TRUE(CFakeLumodec::ShowFrame(107));
+    EXPECT_EQ((std::vector<std::string>{"Lumo_SetDisplayCallBack(107,callback)", "Lumo_SetDisplayCallBack(7,callback)",
+                                        "Lumo_ConvertToJpegFile(12,4,2,3,/tmp/second)", "Lumo_SetDisplayCallBack(107,null)"}),
+              CFakeLumodec::Calls());
+}
+
 TEST_F(SnapshotTable, RefusedRegistrationFailsAtOnce)
 {
     CFakeLumodec::Refuse("Lumo_SetDisplayCallBack");
