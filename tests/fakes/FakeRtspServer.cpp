@@ -90,28 +90,17 @@ std::vector<std::string> CFakeRtspServer::KeepAlives()
     return keepAlives;
 }
 
-bool CFakeRtspServer::WaitForRequests(size_t count, int timeoutMs)
-{
-    std::unique_lock<std::mutex> lock(mutex);
-    return arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return requests.size() >= count; });
-}
-
 bool CFakeRtspServer::WaitForKeepAlives(size_t count, int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(mutex);
-    return arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return keepAlives.size() >= count; });
-}
-
-int CFakeRtspServer::Connections()
-{
-    std::lock_guard<std::mutex> guard(mutex);
-    return static_cast<int>(connections.size());
+    return changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return keepAlives.size() >= count; });
 }
 
 void CFakeRtspServer::CloseConnections()
 {
-    std::lock_guard<std::mutex> guard(mutex);
+    std::unique_lock<std::mutex> lock(mutex);
     closeAll = true;
+    changed.wait(lock, [this] { return !closeAll; });
 }
 
 // One thread serves every connection, one request at a time, as the dialect does.
@@ -127,6 +116,7 @@ void CFakeRtspServer::Run()
                     closesocket(c.socket);
                 connections.clear();
                 closeAll = false;
+                changed.notify_all();
             }
         }
         Accept();
@@ -189,7 +179,7 @@ FakeReply CFakeRtspServer::ReplyTo(const std::string& request)
     std::lock_guard<std::mutex> guard(mutex);
     bool keepAlive = request.compare(0, 9, "ANNOUNCE ") == 0;
     (keepAlive ? keepAlives : requests).push_back(request);
-    arrived.notify_all();
+    changed.notify_all();
     FakeReply reply = FakeReply::Text(ReplyText("200 OK", RequestCSeq(request), {}));
     if (keepAlive) {
         if (keepAliveScripted)

@@ -47,11 +47,10 @@ public:
 
     std::vector<std::string> Requests();
     std::vector<std::string> KeepAlives();
-    // Waits until at least count requests (keep-alives apart) have arrived.
-    bool WaitForRequests(size_t count, int timeoutMs);
+    // A request is recorded before it is answered, so a client call that got its reply finds
+    // it here; keep-alives, sent by a thread of the library, are waited for.
     bool WaitForKeepAlives(size_t count, int timeoutMs);
-    int Connections();
-    // Closes every control connection from the server's side.
+    // Closes every control connection from the server's side; returns once they are closed.
     void CloseConnections();
 
 private:
@@ -69,7 +68,7 @@ private:
     SOCKET listener = 0;
     unsigned short port = 0;
     std::mutex mutex;
-    std::condition_variable arrived;
+    std::condition_variable changed;
     std::vector<std::string> requests;
     std::vector<std::string> keepAlives;
     std::deque<FakeReply> script;

@@ -157,7 +157,6 @@ TEST(RtspClient, WireCases)
         for (const Action& action : c.actions)
             results.push_back(action(connected.client));
         Lines expected = connected.ExpectedRequests(c.requests);
-        EXPECT_TRUE(connected.server.WaitForRequests(expected.size(), 2000)) << c.name;
         EXPECT_EQ(expected, connected.server.Requests()) << c.name;
         EXPECT_EQ(c.results, results) << c.name;
         EXPECT_EQ(c.events, connected.owner.events) << c.name;
@@ -284,7 +283,6 @@ TEST(RtspClient, PictureParametersAreReadOnlyWhenAllFourCame)
     EXPECT_EQ((std::vector<int>{11, 21, 31, 40}), std::vector<int>(values, values + 4));
     EXPECT_EQ(0, get());
     EXPECT_EQ((std::vector<int>{0, 7, 8, 9}), std::vector<int>(values, values + 4)) << "bri without digits reads 0";
-    ASSERT_TRUE(connected.server.WaitForRequests(4, 2000));
     EXPECT_EQ(connected.ExpectedRequests({"OPTIONS {url} RTSP/1.0\r\nCSeq: 4\r\n\r\n"}).front(),
               connected.server.Requests().back());
 }
@@ -298,7 +296,6 @@ TEST(RtspClient, RequestsThatWouldNotFitAreRefusedUnsent)
     EXPECT_EQ(-1, connected.client.SendSetVideoParams(1, 2, 3, 4));
     connected.client.SetUrl(connected.url.c_str());
     EXPECT_EQ(0, connected.client.SendPause());
-    ASSERT_TRUE(connected.server.WaitForRequests(1, 2000));
     EXPECT_EQ(connected.ExpectedRequests({"PAUSE {url} RTSP/1.0\r\nCSeq: 1\r\nUser-agent: \r\n\r\n"}),
               connected.server.Requests())
         << "nothing else went out, and the refused requests took no sequence number";
