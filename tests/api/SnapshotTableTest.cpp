@@ -1,12 +1,12 @@
 #include "api/SnapshotTable.h"
 #include "fakes/FakeLumodec.h"
+#include "fakes/WaitUntil.h"
 #include "platform/LibraryWaits.h"
 
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -20,11 +20,9 @@ std::future<int> RequestAsync(const std::string& path, int format)
     });
 }
 
-void WaitForRegistration()
+bool Registered()
 {
-    for (int i = 0; i < 500 && !CFakeLumodec::HasDisplayCallBack(kPort); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    ASSERT_TRUE(CFakeLumodec::HasDisplayCallBack(kPort));
+    return WaitUntil([] { return CFakeLumodec::HasDisplayCallBack(kPort); });
 }
 
 class SnapshotTable : public ::testing::Test {
@@ -49,7 +47,7 @@ TEST_F(SnapshotTable, NextFrameShownIsWrittenOnceInTheRequestedFormat)
         CFakeLumodec::Reset();
         auto start = std::chrono::steady_clock::now();
         std::future<int> result = RequestAsync("/tmp/shot", c.format);
-        WaitForRegistration();
+        ASSERT_TRUE(Registered());
         ASSERT_TRUE(CFakeLumodec::ShowFrame(kPort));
         EXPECT_FALSE(CFakeLumodec::ShowFrame(kPort)) << "the callback must unregister after one frame";
         EXPECT_EQ(0, result.get());
@@ -67,7 +65,7 @@ TEST_F(SnapshotTable, PathOfAtMost1024CharactersIsAccepted)
 {
     std::string longest(1024, 'p');
     std::future<int> result = RequestAsync(longest, 0);
-    WaitForRegistration();
+    ASSERT_TRUE(Registered());
     CFakeLumodec::ShowFrame(kPort);
     EXPECT_EQ(0, result.get());
     EXPECT_EQ("Lumo_ConvertToBmpFile(12,4,2,3," + longest + ")", CFakeLumodec::CallsOf("Lumo_ConvertToBmpFile").at(0));
@@ -77,6 +75,19 @@ TEST_F(SnapshotTable, PathOfAtMost1024CharactersIsAccepted)
     EXPECT_EQ(-1, CSnapshotTable::Instance().Request(kPort, nullptr, 0));
     EXPECT_EQ(-1, CSnapshotTable::Instance().Request(-1, "/tmp/shot", 0));
     EXPECT_TRUE(CFakeLumodec::Calls().empty());
+}
+
+// Slots are indexed by port modulo 100: the later of two requests on ports 7 and 107 decides
+// the file of both.
+TEST_F(SnapshotTable, PortsAHundredApartShareASlot)
+{
+    CLibraryWaits::Set(CLibraryWaits::SnapshotStep, 1); // both requests time out at once
+    EXPECT_EQ(0, CSnapshotTable::Instance().Request(107, "/tmp/first", 0));
+    EXPECT_EQ(0, CSnapshotTable::Instance().Request(kPort, "/tmp/second", 1));
+    ASSERT_TRUE(CFakeLumodec::ShowFrame(107));
+    EXPECT_EQ((std::vector<std::string>{"Lumo_SetDisplayCallBack(107,callback)", "Lumo_SetDisplayCallBack(7,callback)",
+                                        "Lumo_ConvertToJpegFile(12,4,2,3,/tmp/second)", "Lumo_SetDisplayCallBack(107,null)"}),
+              CFakeLumodec::Calls());
 }
 
 TEST_F(SnapshotTable, RefusedRegistrationFailsAtOnce)

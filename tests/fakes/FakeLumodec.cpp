@@ -27,6 +27,14 @@ State& Fake()
     return *state;
 }
 
+// Runs the action on the fake's state under its lock.
+template <typename Action>
+auto Locked(Action action)
+{
+    std::lock_guard<std::mutex> guard(Fake().mutex);
+    return action(Fake());
+}
+
 void Append(std::ostringstream&) {}
 
 template <typename First, typename... Rest>
@@ -38,7 +46,7 @@ void Append(std::ostringstream& out, const First& first, const Rest&... rest)
     Append(out, rest...);
 }
 
-// Logs the call and answers whether the function may succeed. Holds the lock only inside.
+// Logs the call and answers whether the function may succeed.
 template <typename... Args>
 bool Record(const char* function, const Args&... args)
 {
@@ -46,10 +54,10 @@ bool Record(const char* function, const Args&... args)
     line << function << "(";
     Append(line, args...);
     line << ")";
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    s.calls.push_back(line.str());
-    return s.refused.count(function) == 0;
+    return Locked([&](State& s) {
+        s.calls.push_back(line.str());
+        return s.refused.count(function) == 0;
+    });
 }
 
 int Answer(bool allowed)
@@ -71,27 +79,23 @@ const char* Text(const char* path)
 
 void CFakeLumodec::Reset()
 {
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    s.calls.clear();
-    s.refused.clear();
-    s.ports.clear();
-    s.display.clear();
-    s.playedTime = 0;
+    Locked([](State& s) {
+        s.calls.clear();
+        s.refused.clear();
+        s.ports.clear();
+        s.display.clear();
+        s.playedTime = 0;
+    });
 }
 
 std::vector<std::string> CFakeLumodec::Calls()
 {
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    return s.calls;
+    return Locked([](State& s) { return s.calls; });
 }
 
 void CFakeLumodec::ClearCalls()
 {
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    s.calls.clear();
+    Locked([](State& s) { s.calls.clear(); });
 }
 
 std::vector<std::string> CFakeLumodec::CallsOf(const std::string& function)
@@ -105,39 +109,32 @@ std::vector<std::string> CFakeLumodec::CallsOf(const std::string& function)
 
 void CFakeLumodec::Refuse(const std::string& function, bool refuse)
 {
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    if (refuse)
-        s.refused.insert(function);
-    else
-        s.refused.erase(function);
+    Locked([&](State& s) {
+        if (refuse)
+            s.refused.insert(function);
+        else
+            s.refused.erase(function);
+    });
 }
 
 void CFakeLumodec::SetPlayedTime(unsigned units)
 {
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    s.playedTime = units;
+    Locked([units](State& s) { s.playedTime = units; });
 }
 
 bool CFakeLumodec::HasDisplayCallBack(int port)
 {
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    return s.display.count(port) != 0;
+    return Locked([port](State& s) { return s.display.count(port) != 0; });
 }
 
 bool CFakeLumodec::ShowFrame(int port)
 {
-    LumoDisplayCallBack callback;
-    {
-        State& s = Fake();
-        std::lock_guard<std::mutex> guard(s.mutex);
+    LumoDisplayCallBack callback = Locked([port](State& s) {
         auto found = s.display.find(port);
-        if (found == s.display.end())
-            return false;
-        callback = found->second;
-    }
+        return found == s.display.end() ? nullptr : found->second;
+    });
+    if (!callback)
+        return false;
     const int width = 4, height = 2;
     unsigned char picture[width * height * 3 / 2] = {};
     const int yv12 = 3;
@@ -151,161 +148,71 @@ int LUMO_CALL Lumo_GetPort(int* port)
 {
     if (!Record("Lumo_GetPort") || !port)
         return 0;
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    int free = 0;
-    while (s.ports.count(free))
-        ++free;
-    s.ports.insert(free);
-    *port = free;
+    *port = Locked([](State& s) {
+        int free = 0;
+        while (s.ports.count(free))
+            ++free;
+        s.ports.insert(free);
+        return free;
+    });
     return 1;
 }
 
 int LUMO_CALL Lumo_FreePort(int port)
 {
     bool allowed = Record("Lumo_FreePort", port);
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    s.ports.erase(port);
+    Locked([port](State& s) { s.ports.erase(port); });
     return Answer(allowed);
 }
 
-int LUMO_CALL Lumo_SetStreamOpenMode(int port, int mode)
-{
-    return Answer(Record("Lumo_SetStreamOpenMode", port, mode));
-}
+// Functions that only log their call and answer as told.
+#define RECORDED(name, parameters, ...) \
+    int LUMO_CALL name parameters { return Answer(Record(#name __VA_OPT__(, ) __VA_ARGS__)); }
 
-int LUMO_CALL Lumo_OpenStream(int port, const unsigned char*, int headerLength, int bufferSize)
-{
-    return Answer(Record("Lumo_OpenStream", port, headerLength, bufferSize));
-}
-
-int LUMO_CALL Lumo_CloseStream(int port)
-{
-    return Answer(Record("Lumo_CloseStream", port));
-}
-
-int LUMO_CALL Lumo_InputData(int port, const unsigned char*, int length)
-{
-    return Answer(Record("Lumo_InputData", port, length));
-}
-
-int LUMO_CALL Lumo_Play(int port, HWND window)
-{
-    return Answer(Record("Lumo_Play", port, WindowNumber(window)));
-}
-
-int LUMO_CALL Lumo_Pause(int port, int pause)
-{
-    return Answer(Record("Lumo_Pause", port, pause));
-}
-
-int LUMO_CALL Lumo_Stop(int port)
-{
-    return Answer(Record("Lumo_Stop", port));
-}
-
-int LUMO_CALL Lumo_ResetSourceBuffer(int port)
-{
-    return Answer(Record("Lumo_ResetSourceBuffer", port));
-}
+RECORDED(Lumo_SetStreamOpenMode, (int port, int mode), port, mode)
+RECORDED(Lumo_OpenStream, (int port, const unsigned char*, int headerLength, int bufferSize), port, headerLength,
+         bufferSize)
+RECORDED(Lumo_CloseStream, (int port), port)
+RECORDED(Lumo_InputData, (int port, const unsigned char*, int length), port, length)
+RECORDED(Lumo_Play, (int port, HWND window), port, WindowNumber(window))
+RECORDED(Lumo_Pause, (int port, int pause), port, pause)
+RECORDED(Lumo_Stop, (int port), port)
+RECORDED(Lumo_ResetSourceBuffer, (int port), port)
+RECORDED(Lumo_Fast, (int port), port)
+RECORDED(Lumo_Slow, (int port), port)
+RECORDED(Lumo_SetVolume, (int port, int volume), port, volume)
+RECORDED(Lumo_PlaySound, (int port), port)
+RECORDED(Lumo_PlaySoundShare, (int port), port)
+RECORDED(Lumo_StopSound, ())
+RECORDED(Lumo_StopSoundShare, (int port), port)
+RECORDED(Lumo_RefreshPlay, (int port), port)
+RECORDED(Lumo_RegisterDrawFun, (int port, LumoDrawCallBack, void*), port)
+RECORDED(Lumo_ThrowBFrameNum, (int port, int count), port, count)
+RECORDED(Lumo_SetDDrawDevice, (int port, int device), port, device)
+RECORDED(Lumo_InitDDrawDevice, ())
+RECORDED(Lumo_ReleaseDDrawDevice, ())
+RECORDED(Lumo_ConvertToBmpFile, (const unsigned char*, int size, int width, int height, int pictureType, const char* path),
+         size, width, height, pictureType, Text(path))
+RECORDED(Lumo_ConvertToJpegFile, (const unsigned char*, int size, int width, int height, int pictureType, const char* path),
+         size, width, height, pictureType, Text(path))
 
 unsigned LUMO_CALL Lumo_GetPlayedTimeEx(int port)
 {
     Record("Lumo_GetPlayedTimeEx", port);
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    return s.playedTime;
-}
-
-int LUMO_CALL Lumo_Fast(int port)
-{
-    return Answer(Record("Lumo_Fast", port));
-}
-
-int LUMO_CALL Lumo_Slow(int port)
-{
-    return Answer(Record("Lumo_Slow", port));
-}
-
-int LUMO_CALL Lumo_SetVolume(int port, int volume)
-{
-    return Answer(Record("Lumo_SetVolume", port, volume));
-}
-
-int LUMO_CALL Lumo_PlaySound(int port)
-{
-    return Answer(Record("Lumo_PlaySound", port));
-}
-
-int LUMO_CALL Lumo_PlaySoundShare(int port)
-{
-    return Answer(Record("Lumo_PlaySoundShare", port));
-}
-
-int LUMO_CALL Lumo_StopSound()
-{
-    return Answer(Record("Lumo_StopSound"));
-}
-
-int LUMO_CALL Lumo_StopSoundShare(int port)
-{
-    return Answer(Record("Lumo_StopSoundShare", port));
-}
-
-int LUMO_CALL Lumo_RefreshPlay(int port)
-{
-    return Answer(Record("Lumo_RefreshPlay", port));
-}
-
-int LUMO_CALL Lumo_RegisterDrawFun(int port, LumoDrawCallBack, void*)
-{
-    return Answer(Record("Lumo_RegisterDrawFun", port));
-}
-
-int LUMO_CALL Lumo_ThrowBFrameNum(int port, int count)
-{
-    return Answer(Record("Lumo_ThrowBFrameNum", port, count));
-}
-
-int LUMO_CALL Lumo_SetDDrawDevice(int port, int device)
-{
-    return Answer(Record("Lumo_SetDDrawDevice", port, device));
-}
-
-int LUMO_CALL Lumo_InitDDrawDevice()
-{
-    return Answer(Record("Lumo_InitDDrawDevice"));
-}
-
-int LUMO_CALL Lumo_ReleaseDDrawDevice()
-{
-    return Answer(Record("Lumo_ReleaseDDrawDevice"));
+    return Locked([](State& s) { return s.playedTime; });
 }
 
 int LUMO_CALL Lumo_SetDisplayCallBack(int port, LumoDisplayCallBack displayCallBack)
 {
     if (!Record("Lumo_SetDisplayCallBack", port, displayCallBack ? "callback" : "null"))
         return 0;
-    State& s = Fake();
-    std::lock_guard<std::mutex> guard(s.mutex);
-    if (displayCallBack)
-        s.display[port] = displayCallBack;
-    else
-        s.display.erase(port);
+    Locked([&](State& s) {
+        if (displayCallBack)
+            s.display[port] = displayCallBack;
+        else
+            s.display.erase(port);
+    });
     return 1;
-}
-
-int LUMO_CALL Lumo_ConvertToBmpFile(const unsigned char*, int size, int width, int height, int pictureType,
-                                    const char* path)
-{
-    return Answer(Record("Lumo_ConvertToBmpFile", size, width, height, pictureType, Text(path)));
-}
-
-int LUMO_CALL Lumo_ConvertToJpegFile(const unsigned char*, int size, int width, int height, int pictureType,
-                                     const char* path)
-{
-    return Answer(Record("Lumo_ConvertToJpegFile", size, width, height, pictureType, Text(path)));
 }
 
 } // extern "C"

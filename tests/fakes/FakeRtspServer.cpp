@@ -14,6 +14,13 @@ void Pause(int ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// The CSeq a request carries, 0 when none.
+int RequestCSeq(const std::string& request)
+{
+    std::string::size_type at = request.find("CSeq: ");
+    return at == std::string::npos ? 0 : std::atoi(request.c_str() + at + 6);
+}
+
 } // namespace
 
 std::string ReplyText(const std::string& status, int cseq, const std::vector<std::string>& headers,
@@ -25,12 +32,6 @@ std::string ReplyText(const std::string& status, int cseq, const std::vector<std
     if (!body.empty())
         text += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     return text + "\r\n" + body;
-}
-
-int RequestCSeq(const std::string& request)
-{
-    std::string::size_type at = request.find("CSeq: ");
-    return at == std::string::npos ? 0 : std::atoi(request.c_str() + at + 6);
 }
 
 CFakeRtspServer::CFakeRtspServer()
@@ -70,12 +71,6 @@ void CFakeRtspServer::Script(const std::vector<FakeReply>& replies)
     script.assign(replies.begin(), replies.end());
 }
 
-void CFakeRtspServer::SetResponder(Responder newResponder)
-{
-    std::lock_guard<std::mutex> guard(mutex);
-    responder = std::move(newResponder);
-}
-
 void CFakeRtspServer::SetKeepAliveReply(const FakeReply& reply)
 {
     std::lock_guard<std::mutex> guard(mutex);
@@ -95,28 +90,17 @@ std::vector<std::string> CFakeRtspServer::KeepAlives()
     return keepAlives;
 }
 
-bool CFakeRtspServer::WaitForRequests(size_t count, int timeoutMs)
-{
-    std::unique_lock<std::mutex> lock(mutex);
-    return arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return requests.size() >= count; });
-}
-
 bool CFakeRtspServer::WaitForKeepAlives(size_t count, int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(mutex);
-    return arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return keepAlives.size() >= count; });
-}
-
-int CFakeRtspServer::Connections()
-{
-    std::lock_guard<std::mutex> guard(mutex);
-    return static_cast<int>(connections.size());
+    return changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return keepAlives.size() >= count; });
 }
 
 void CFakeRtspServer::CloseConnections()
 {
-    std::lock_guard<std::mutex> guard(mutex);
+    std::unique_lock<std::mutex> lock(mutex);
     closeAll = true;
+    changed.wait(lock, [this] { return !closeAll; });
 }
 
 // One thread serves every connection, one request at a time, as the dialect does.
@@ -132,6 +116,7 @@ void CFakeRtspServer::Run()
                     closesocket(c.socket);
                 connections.clear();
                 closeAll = false;
+                changed.notify_all();
             }
         }
         Accept();
@@ -155,8 +140,7 @@ void CFakeRtspServer::Accept()
     if (!accepted)
         return;
     std::lock_guard<std::mutex> guard(mutex);
-    int index = static_cast<int>(connections.size());
-    connections.push_back(Connection{accepted, "", index});
+    connections.push_back(Connection{accepted, ""});
 }
 
 // Reads what has arrived and answers every complete request. False once the peer has gone.
@@ -182,7 +166,7 @@ bool CFakeRtspServer::Serve(Connection& connection)
 // False when the reply closes the connection.
 bool CFakeRtspServer::Answer(Connection& connection, const std::string& request)
 {
-    FakeReply reply = ReplyTo(request, connection.index);
+    FakeReply reply = ReplyTo(request);
     for (const std::string& piece : reply.pieces) {
         Pause(reply.delayMs);
         SendSocket(connection.socket, piece.data(), static_cast<int>(piece.size()));
@@ -190,12 +174,12 @@ bool CFakeRtspServer::Answer(Connection& connection, const std::string& request)
     return !reply.close;
 }
 
-FakeReply CFakeRtspServer::ReplyTo(const std::string& request, int connection)
+FakeReply CFakeRtspServer::ReplyTo(const std::string& request)
 {
     std::lock_guard<std::mutex> guard(mutex);
     bool keepAlive = request.compare(0, 9, "ANNOUNCE ") == 0;
     (keepAlive ? keepAlives : requests).push_back(request);
-    arrived.notify_all();
+    changed.notify_all();
     FakeReply reply = FakeReply::Text(ReplyText("200 OK", RequestCSeq(request), {}));
     if (keepAlive) {
         if (keepAliveScripted)
@@ -203,8 +187,6 @@ FakeReply CFakeRtspServer::ReplyTo(const std::string& request, int connection)
     } else if (!script.empty()) {
         reply = script.front();
         script.pop_front();
-    } else if (responder) {
-        reply = responder(request, connection);
     }
     return reply;
 }

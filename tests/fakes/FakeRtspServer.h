@@ -4,7 +4,6 @@
 
 #include <condition_variable>
 #include <deque>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -26,17 +25,13 @@ struct FakeReply {
 // there is one, ended by the blank line.
 std::string ReplyText(const std::string& status, int cseq, const std::vector<std::string>& headers,
                       const std::string& body = "");
-// The CSeq a request carries, 0 when none.
-int RequestCSeq(const std::string& request);
 
 // A scripted RTSP server on 127.0.0.1 for the library's tests. It records every request byte
-// for byte, answers from a script or a responder function, and sends media to the client.
+// for byte and answers from a script.
 // Keep-alive requests (ANNOUNCE) are recorded apart and answered by their own rule, so that
 // cases stay deterministic whenever a keep-alive interleaves.
 class CFakeRtspServer {
 public:
-    using Responder = std::function<FakeReply(const std::string& request, int connection)>;
-
     CFakeRtspServer();
     ~CFakeRtspServer();
     CFakeRtspServer(const CFakeRtspServer&) = delete;
@@ -47,40 +42,36 @@ public:
 
     // Answers requests in arrival order from the script; once it is used up, with 200 OK.
     void Script(const std::vector<FakeReply>& replies);
-    void SetResponder(Responder responder);
     // Keep-alives are answered 200 OK unless told otherwise.
     void SetKeepAliveReply(const FakeReply& reply);
 
     std::vector<std::string> Requests();
     std::vector<std::string> KeepAlives();
-    // Waits until at least count requests (keep-alives apart) have arrived.
-    bool WaitForRequests(size_t count, int timeoutMs);
+    // A request is recorded before it is answered, so a client call that got its reply finds
+    // it here; keep-alives, sent by a thread of the library, are waited for.
     bool WaitForKeepAlives(size_t count, int timeoutMs);
-    int Connections();
-    // Closes every control connection from the server's side.
+    // Closes every control connection from the server's side; returns once they are closed.
     void CloseConnections();
 
 private:
     struct Connection {
         SOCKET socket;
         std::string pending;
-        int index;
     };
 
     void Run();
     void Accept();
     bool Serve(Connection& connection);
     bool Answer(Connection& connection, const std::string& request);
-    FakeReply ReplyTo(const std::string& request, int connection);
+    FakeReply ReplyTo(const std::string& request);
 
     SOCKET listener = 0;
     unsigned short port = 0;
     std::mutex mutex;
-    std::condition_variable arrived;
+    std::condition_variable changed;
     std::vector<std::string> requests;
     std::vector<std::string> keepAlives;
     std::deque<FakeReply> script;
-    Responder responder;
     FakeReply keepAliveReply;
     bool keepAliveScripted = false;
     std::vector<Connection> connections;

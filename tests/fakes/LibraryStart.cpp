@@ -12,9 +12,9 @@ namespace {
 void STREAMCLIENT_CALL IgnoreMessage(int, int, int, int) {}
 
 // Both kinds of queue hand out first in, first out: taking everything and giving it back in
-// ascending order restores the first order.
+// ascending order restores the first order. Returns how many there were.
 template <typename Item, typename Take, typename Give>
-void Reorder(Take take, Give give, Item none)
+int Reorder(Take take, Give give, Item none)
 {
     std::vector<Item> taken;
     for (Item item = take(); item != none; item = take())
@@ -22,6 +22,7 @@ void Reorder(Take take, Give give, Item none)
     std::sort(taken.begin(), taken.end());
     for (Item item : taken)
         give(item);
+    return static_cast<int>(taken.size());
 }
 
 } // namespace
@@ -33,11 +34,17 @@ void ReturnLibraryToStart()
     CDebugCapture refusals; // of the player past the hundredth, which is expected
     Reorder([] { return StreamClient_CreatePlayer(nullptr, nullptr, nullptr, IgnoreMessage, 1); },
             [](int id) { StreamClient_Destroy(id); }, -1);
-    // A port of 0 means the pool is empty.
+    FreeUdpPorts();
     CPlayerRegistry* registry = CPlayerRegistry::GetInstance();
-    const unsigned short none = 0;
-    Reorder([registry] { return registry->AcquireUdpPort(); },
-            [registry](unsigned short port) { registry->ReleaseUdpPort(port); }, none);
+    const unsigned short none = 0; // an empty pool gives port 0
     Reorder([registry] { return registry->AcquireTcpPort(); },
             [registry](unsigned short port) { registry->ReleaseTcpPort(port); }, none);
+}
+
+int FreeUdpPorts()
+{
+    CPlayerRegistry* registry = CPlayerRegistry::GetInstance();
+    const unsigned short none = 0;
+    return Reorder([registry] { return registry->AcquireUdpPort(); },
+                   [registry](unsigned short port) { registry->ReleaseUdpPort(port); }, none);
 }

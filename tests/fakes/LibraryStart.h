@@ -4,3 +4,5 @@
 // back in the order InitStreamClientLib left them, so that the next test of the same process
 // starts where a test in a process of its own would. The library must be initialised.
 void ReturnLibraryToStart();
+// The ports left in the client's UDP pool, which then hands them out in ascending order.
+int FreeUdpPorts();

@@ -73,7 +73,8 @@ TEST_F(Renderer, RefusesToOpenWithoutInitOrWithAnOversizedHeader)
     EXPECT_EQ(-1, renderer.GetPort());
 }
 
-TEST_F(Renderer, PlayStateDecidesWhatReachesTheLibrary)
+// The play state, the sound mode and the window decide what reaches the library.
+TEST_F(Renderer, StateDecidesWhatReachesTheLibrary)
 {
     MakeReady();
     unsigned time = 77;
@@ -100,6 +101,19 @@ TEST_F(Renderer, PlayStateDecidesWhatReachesTheLibrary)
         {"stop", [&] { return renderer.Stop(); }, 0, {"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)"}},
         {"stop again", [&] { return renderer.Stop(); }, -1, {}},
         {"seek", [&] { return renderer.ResetSourceBuffer(); }, 0, {"Lumo_ResetSourceBuffer(0)"}},
+        {"close sound, none open", [&] { return renderer.CloseSound(); }, 0, {}},
+        {"exclusive sound", [&] { return renderer.OpenSound(true); }, 0, {"Lumo_PlaySound(0)"}},
+        {"close it", [&] { return renderer.CloseSound(); }, 0, {"Lumo_StopSound()"}},
+        {"shared sound", [&] { return renderer.OpenSound(false); }, 0, {"Lumo_PlaySoundShare(0)"}},
+        {"close that", [&] { return renderer.CloseSound(); }, 0, {"Lumo_StopSoundShare(0)"}},
+        {"close again", [&] { return renderer.CloseSound(); }, 0, {}},
+        {"same window", [&] { return renderer.ResetWndHandle(Window(0x50), 1, kHeader, 40, false); }, 0, {}},
+        {"new window", [&] { return renderer.ResetWndHandle(Window(0x60), 1, kHeader, 40, true); }, 0,
+         {"Lumo_CloseStream(0)", "Lumo_FreePort(0)", "Lumo_GetPort()", "Lumo_SetStreamOpenMode(0,1)",
+          "Lumo_OpenStream(0,40,1310720)", "Lumo_ResetSourceBuffer(0)", "Lumo_Play(0,96)"}},
+        {"no window: stopped and closed", [&] { return renderer.ResetWndHandle(nullptr, 1, kHeader, 40, true); }, 0,
+         {"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)", "Lumo_CloseStream(0)", "Lumo_FreePort(0)"}},
+        {"no port without a window", [&] { return renderer.GetPort(); }, -1, {}},
     };
     for (const auto& s : steps) {
         CFakeLumodec::ClearCalls();
@@ -135,69 +149,6 @@ TEST_F(Renderer, InputIsOfferedFourTimesThenDropped)
     EXPECT_EQ(0, renderer.InputData(block, sizeof block));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
     EXPECT_EQ(Calls(4, "Lumo_InputData(0,100)"), CFakeLumodec::Calls());
-}
-
-TEST_F(Renderer, SoundModeDecidesHowSoundCloses)
-{
-    MakeReady();
-    const struct {
-        std::function<int()> call;
-        Calls calls;
-    } steps[] = {
-        {[&] { return renderer.CloseSound(); }, {}},
-        {[&] { return renderer.OpenSound(true); }, {"Lumo_PlaySound(0)"}},
-        {[&] { return renderer.CloseSound(); }, {"Lumo_StopSound()"}},
-        {[&] { return renderer.OpenSound(false); }, {"Lumo_PlaySoundShare(0)"}},
-        {[&] { return renderer.CloseSound(); }, {"Lumo_StopSoundShare(0)"}},
-        {[&] { return renderer.CloseSound(); }, {}},
-    };
-    for (const auto& s : steps) {
-        CFakeLumodec::ClearCalls();
-        EXPECT_EQ(0, s.call());
-        EXPECT_EQ(s.calls, CFakeLumodec::Calls());
-    }
-}
-
-TEST_F(Renderer, NothingButBFramesAndCloseWorksBeforeAPortIsHeld)
-{
-    const std::function<int()> needPort[] = {
-        [&] { return renderer.Play(); },          [&] { return renderer.Pause(); },
-        [&] { return renderer.Stop(); },          [&] { return renderer.SetRate(1); },
-        [&] { return renderer.SetVolume(1); },    [&] { return renderer.RefreshPlay(); },
-        [&] { return renderer.OpenSound(true); }, [&] { return renderer.CloseSound(); },
-        [&] { return renderer.SetDDrawDevice(1); }, [&] { return renderer.InitDDrawDevice(); },
-        [&] { return renderer.ResetSourceBuffer(); },
-        [&] { return renderer.InputData(kHeader, 4); },
-        [&] { return renderer.RegisterDrawFun(nullptr, nullptr); },
-    };
-    EXPECT_EQ(-1, renderer.ThrowBFrameNum(2)) << "no slot before Init";
-    ASSERT_EQ(0, renderer.Init(0, Window(0x50), false));
-    for (const auto& call : needPort)
-        EXPECT_EQ(-1, call());
-    renderer.ReleaseDDrawDevice();
-    EXPECT_EQ(0, renderer.ThrowBFrameNum(2));
-    EXPECT_TRUE(CFakeLumodec::Calls().empty());
-}
-
-TEST_F(Renderer, ResetWndHandleReopensOnTheNewWindow)
-{
-    MakeReady();
-    ASSERT_EQ(0, renderer.Play());
-    CFakeLumodec::ClearCalls();
-    EXPECT_EQ(0, renderer.ResetWndHandle(Window(0x50), 1, kHeader, 40, false));
-    EXPECT_TRUE(CFakeLumodec::Calls().empty()) << "same window: nothing to do";
-
-    EXPECT_EQ(0, renderer.ResetWndHandle(Window(0x60), 1, kHeader, 40, true));
-    EXPECT_EQ((Calls{"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)", "Lumo_CloseStream(0)", "Lumo_FreePort(0)",
-                     "Lumo_GetPort()", "Lumo_SetStreamOpenMode(0,1)", "Lumo_OpenStream(0,40,1310720)",
-                     "Lumo_ResetSourceBuffer(0)", "Lumo_Play(0,96)"}),
-              CFakeLumodec::Calls());
-
-    CFakeLumodec::ClearCalls();
-    EXPECT_EQ(0, renderer.ResetWndHandle(nullptr, 1, kHeader, 40, true));
-    EXPECT_EQ((Calls{"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)", "Lumo_CloseStream(0)", "Lumo_FreePort(0)"}),
-              CFakeLumodec::Calls());
-    EXPECT_EQ(-1, renderer.GetPort()) << "a null window ends the display";
 }
 
 TEST_F(Renderer, ResetWndHandleFailuresCloseTheAdapterAndSaySo)

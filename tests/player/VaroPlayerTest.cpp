@@ -1,74 +1,39 @@
-#include "fakes/DebugCapture.h"
+#include "fakes/FakeRtspServer.h"
+#include "fakes/LibraryStart.h"
 #include "player/VaroPlayer.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
-HWND Window(uintptr_t value)
-{
-    return reinterpret_cast<HWND>(value);
-}
-
-void STREAMCLIENT_CALL OtherCallBack(int, void*, int, const unsigned char*, int) {}
+void STREAMCLIENT_CALL IgnoreMessage(int, int, int, int) {}
 
 } // namespace
-
-TEST(VaroPlayer, WithoutASourceEveryOperationRefusesAndChangesNothing)
-{
-    CVaroPlayer player(3);
-    ASSERT_EQ(0, player.Configure(Window(0x10), nullptr, nullptr, nullptr, 1));
-    int values[4] = {};
-    unsigned time = 9;
-    unsigned char header[8];
-    const std::function<int()> operations[] = {
-        [&] { return player.Pause(); },
-        [&] { return player.Resume(); },
-        [&] { return player.RandomPlay(1); },
-        [&] { return player.ChangeRate(2); },
-        [&] { return player.GetCurTime(&time); },
-        [&] { return player.SetVolume(1); },
-        [&] { return player.ThrowBFrameNum(1); },
-        [&] { return player.OpenSound(1); },
-        [&] { return player.CloseSound(); },
-        [&] { return player.GetHeader(header, sizeof header); },
-        [&] { return player.RefreshPlay(); },
-        [&] { return player.GetPlayPort(); },
-        [&] { return player.SetDDrawDevice(0); },
-        [&] { return player.InitDDrawDevice(); },
-        [&] { return player.GetVideoParams(&values[0], &values[1], &values[2], &values[3]); },
-        [&] { return player.SetVideoParams(1, 2, 3, 4); },
-        [&] { return player.PTZControl(71, 1, 2, 3, 4); },
-        [&] { return player.ResetWndHandle(Window(0x20)); },
-        [&] { return player.ResetDataCallBack(OtherCallBack); },
-        [&] { return player.Stop(); },
-        [&] { return player.Destroy(); },
-    };
-    CDebugCapture capture;
-    for (const auto& operation : operations)
-        EXPECT_EQ(-1, operation());
-    player.ReleaseDDrawDevice();
-    EXPECT_TRUE(capture.Lines().empty()) << "only Begin writes a line";
-    EXPECT_EQ(9u, time);
-    EXPECT_EQ(Window(0x10), player.GetWndHandle()) << "the window changes only when there is a source";
-}
-
-TEST(VaroPlayer, BeginOutsideTheOpenedStateWritesItsLine)
-{
-    CVaroPlayer player(0);
-    CDebugCapture capture;
-    EXPECT_EQ(-1, player.Begin());
-    EXPECT_EQ(std::vector<std::string>{"zrk--------client CVaroPlayer Begin failed 1\n"}, capture.Lines());
-}
 
 TEST(VaroPlayer, UrlsThatCannotBeStreamedMakeNoSource)
 {
     CVaroPlayer player(0);
     const std::string path1024 = "rtsp://127.0.0.1/" + std::string(1023, 'a');
-    for (const char* url : {"http://127.0.0.1/x", "file://127.0.0.1/x", "127.0.0.1/x", path1024.c_str()}) {
+    for (const char* url : {"", "127.0.0.1/x", "http://127.0.0.1/x", "file://127.0.0.1/x", "RTSP://127.0.0.1/x",
+                            "Rtsp://127.0.0.1/x", path1024.c_str()}) {
         EXPECT_EQ(-1, player.OpenURL(url, nullptr)) << url;
         EXPECT_EQ(-1, player.Destroy()) << url << ": a source was left behind";
     }
     EXPECT_EQ(-1, player.OpenURL(nullptr, nullptr));
+}
+
+// The source of a refused SETUP holds a client port until Stop or the next OpenURL lets it go.
+TEST(VaroPlayer, SourceKeptFromAFailedOpenIsReleasedOnStopAndOnTheNextOpen)
+{
+    ASSERT_EQ(0, InitStreamClientLib());
+    CFakeRtspServer server;
+    for (bool stop : {true, false}) {
+        server.Script({FakeReply::Text(ReplyText("454 Session Not Found", 1, {}))});
+        CVaroPlayer player(0);
+        player.Configure(nullptr, nullptr, nullptr, IgnoreMessage, 1);
+        ASSERT_EQ(-1, player.OpenURL(server.Url("/live/av_stream").c_str(), nullptr));
+        EXPECT_EQ(99, FreeUdpPorts());
+        EXPECT_EQ(-1, stop ? player.Stop() : player.OpenURL("http://127.0.0.1/x", nullptr));
+        EXPECT_EQ(100, FreeUdpPorts()) << (stop ? "Stop" : "OpenURL");
+    }
 }
