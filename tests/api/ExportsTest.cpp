@@ -35,40 +35,51 @@ const int area[4] = {10, 20, 110, 220};
 int playPort = 1234;
 const char kUrl[] = "rtsp://127.0.0.1:1/live/av_stream";
 
+// What stands in for an argument type, so that the arguments need not match it exactly.
+template <typename T>
+struct ArgumentOf {
+    using Type = T;
+};
+
 // An export that takes a player id under both prefixes, called with the same arguments.
-#define TWIN(name, idle, ...)                                                                     \
-    Twin{#name, [](int id) { return int(StreamClient_##name(id __VA_OPT__(, ) __VA_ARGS__)); },    \
-         [](int id) { return int(VAROS_##name(id __VA_OPT__(, ) __VA_ARGS__)); }, idle}
+template <typename Result, typename... Args>
+Twin Both(const char* name, Result(STREAMCLIENT_CALL* streamClient)(int, Args...),
+          Result(STREAMCLIENT_CALL* varos)(int, Args...), int idle, typename ArgumentOf<Args>::Type... args)
+{
+    return {name, [=](int id) { return int(streamClient(id, args...)); },
+            [=](int id) { return int(varos(id, args...)); }, idle};
+}
 
 // Every export that takes a player id.
 std::vector<Twin> Twins()
 {
     return {
-        TWIN(OpenURL, -1, kUrl, nullptr),
-        TWIN(Play, -1),
-        TWIN(RandomPlay, -1, 5),
-        TWIN(Pause, -1),
-        TWIN(Resume, -1),
-        TWIN(Stop, -1),
-        TWIN(ChangeRate, -1, 2),
-        TWIN(Destroy, 0),
-        TWIN(GetVideoParams, -1, &values[0], &values[1], &values[2], &values[3]),
-        TWIN(SetVideoParams, -1, 1, 2, 3, 4),
-        TWIN(PTZControl, -1, 1, 2, 3, 4, 5),
-        TWIN(GetCurTime, -1, &playedTime),
-        TWIN(SetVolume, -1, 50),
-        TWIN(OpenSound, -1, 1),
-        TWIN(CloseSound, -1),
-        TWIN(ThrowBFrameNum, -1, 2),
-        TWIN(GrabPic, -1, "/tmp/x.bmp", 0),
-        TWIN(ResetWndHandle, -1, nullptr),
-        TWIN(ResetDataCallBack, -1, nullptr),
-        TWIN(GetHeader, -1, headerBuffer, sizeof headerBuffer),
-        TWIN(RefreshPlay, -1),
-        TWIN(PTZSelZoomIn, 0, area),
-        TWIN(GetPlayPort, 0, &playPort),
-        TWIN(SetDDrawDevice, 0, 1),
-        TWIN(InitDDrawDevice, 0),
+        Both("OpenURL", StreamClient_OpenURL, VAROS_OpenURL, -1, kUrl, nullptr),
+        Both("Play", StreamClient_Play, VAROS_Play, -1),
+        Both("RandomPlay", StreamClient_RandomPlay, VAROS_RandomPlay, -1, 5),
+        Both("Pause", StreamClient_Pause, VAROS_Pause, -1),
+        Both("Resume", StreamClient_Resume, VAROS_Resume, -1),
+        Both("Stop", StreamClient_Stop, VAROS_Stop, -1),
+        Both("ChangeRate", StreamClient_ChangeRate, VAROS_ChangeRate, -1, 2),
+        Both("Destroy", StreamClient_Destroy, VAROS_Destroy, 0),
+        Both("GetVideoParams", StreamClient_GetVideoParams, VAROS_GetVideoParams, -1, &values[0], &values[1],
+             &values[2], &values[3]),
+        Both("SetVideoParams", StreamClient_SetVideoParams, VAROS_SetVideoParams, -1, 1, 2, 3, 4),
+        Both("PTZControl", StreamClient_PTZControl, VAROS_PTZControl, -1, 1, 2, 3, 4, 5),
+        Both("GetCurTime", StreamClient_GetCurTime, VAROS_GetCurTime, -1, &playedTime),
+        Both("SetVolume", StreamClient_SetVolume, VAROS_SetVolume, -1, 50),
+        Both("OpenSound", StreamClient_OpenSound, VAROS_OpenSound, -1, 1),
+        Both("CloseSound", StreamClient_CloseSound, VAROS_CloseSound, -1),
+        Both("ThrowBFrameNum", StreamClient_ThrowBFrameNum, VAROS_ThrowBFrameNum, -1, 2),
+        Both("GrabPic", StreamClient_GrabPic, VAROS_GrabPic, -1, "/tmp/x.bmp", 0),
+        Both("ResetWndHandle", StreamClient_ResetWndHandle, VAROS_ResetWndHandle, -1, nullptr),
+        Both("ResetDataCallBack", StreamClient_ResetDataCallBack, VAROS_ResetDataCallBack, -1, nullptr),
+        Both("GetHeader", StreamClient_GetHeader, VAROS_GetHeader, -1, headerBuffer, sizeof headerBuffer),
+        Both("RefreshPlay", StreamClient_RefreshPlay, VAROS_RefreshPlay, -1),
+        Both("PTZSelZoomIn", StreamClient_PTZSelZoomIn, VAROS_PTZSelZoomIn, 0, area),
+        Both("GetPlayPort", StreamClient_GetPlayPort, VAROS_GetPlayPort, 0, &playPort),
+        Both("SetDDrawDevice", StreamClient_SetDDrawDevice, VAROS_SetDDrawDevice, 0, 1),
+        Both("InitDDrawDevice", StreamClient_InitDDrawDevice, VAROS_InitDDrawDevice, 0),
         {"ReleaseDDrawDevice", [](int id) { StreamClient_ReleaseDDrawDevice(id); return 0; },
          [](int id) { VAROS_ReleaseDDrawDevice(id); return 0; }, 0},
     };

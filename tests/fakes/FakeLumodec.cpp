@@ -166,35 +166,49 @@ int LUMO_CALL Lumo_FreePort(int port)
 }
 
 // Functions that only log their call and answer as told.
-#define RECORDED(name, parameters, ...) \
-    int LUMO_CALL name parameters { return Answer(Record(#name __VA_OPT__(, ) __VA_ARGS__)); }
-
-RECORDED(Lumo_SetStreamOpenMode, (int port, int mode), port, mode)
-RECORDED(Lumo_OpenStream, (int port, const unsigned char*, int headerLength, int bufferSize), port, headerLength,
-         bufferSize)
-RECORDED(Lumo_CloseStream, (int port), port)
-RECORDED(Lumo_InputData, (int port, const unsigned char*, int length), port, length)
-RECORDED(Lumo_Play, (int port, HWND window), port, WindowNumber(window))
-RECORDED(Lumo_Pause, (int port, int pause), port, pause)
-RECORDED(Lumo_Stop, (int port), port)
-RECORDED(Lumo_ResetSourceBuffer, (int port), port)
-RECORDED(Lumo_Fast, (int port), port)
-RECORDED(Lumo_Slow, (int port), port)
-RECORDED(Lumo_SetVolume, (int port, int volume), port, volume)
-RECORDED(Lumo_PlaySound, (int port), port)
-RECORDED(Lumo_PlaySoundShare, (int port), port)
-RECORDED(Lumo_StopSound, ())
-RECORDED(Lumo_StopSoundShare, (int port), port)
-RECORDED(Lumo_RefreshPlay, (int port), port)
-RECORDED(Lumo_RegisterDrawFun, (int port, LumoDrawCallBack, void*), port)
-RECORDED(Lumo_ThrowBFrameNum, (int port, int count), port, count)
-RECORDED(Lumo_SetDDrawDevice, (int port, int device), port, device)
-RECORDED(Lumo_InitDDrawDevice, ())
-RECORDED(Lumo_ReleaseDDrawDevice, ())
-RECORDED(Lumo_ConvertToBmpFile, (const unsigned char*, int size, int width, int height, int pictureType, const char* path),
-         size, width, height, pictureType, Text(path))
-RECORDED(Lumo_ConvertToJpegFile, (const unsigned char*, int size, int width, int height, int pictureType, const char* path),
-         size, width, height, pictureType, Text(path))
+int LUMO_CALL Lumo_SetStreamOpenMode(int port, int mode)
+{
+    return Answer(Record("Lumo_SetStreamOpenMode", port, mode));
+}
+int LUMO_CALL Lumo_OpenStream(int port, const unsigned char*, int headerLength, int bufferSize)
+{
+    return Answer(Record("Lumo_OpenStream", port, headerLength, bufferSize));
+}
+int LUMO_CALL Lumo_CloseStream(int port) { return Answer(Record("Lumo_CloseStream", port)); }
+int LUMO_CALL Lumo_InputData(int port, const unsigned char*, int length)
+{
+    return Answer(Record("Lumo_InputData", port, length));
+}
+int LUMO_CALL Lumo_Play(int port, HWND window) { return Answer(Record("Lumo_Play", port, WindowNumber(window))); }
+int LUMO_CALL Lumo_Pause(int port, int pause) { return Answer(Record("Lumo_Pause", port, pause)); }
+int LUMO_CALL Lumo_Stop(int port) { return Answer(Record("Lumo_Stop", port)); }
+int LUMO_CALL Lumo_ResetSourceBuffer(int port) { return Answer(Record("Lumo_ResetSourceBuffer", port)); }
+int LUMO_CALL Lumo_Fast(int port) { return Answer(Record("Lumo_Fast", port)); }
+int LUMO_CALL Lumo_Slow(int port) { return Answer(Record("Lumo_Slow", port)); }
+int LUMO_CALL Lumo_SetVolume(int port, int volume) { return Answer(Record("Lumo_SetVolume", port, volume)); }
+int LUMO_CALL Lumo_PlaySound(int port) { return Answer(Record("Lumo_PlaySound", port)); }
+int LUMO_CALL Lumo_PlaySoundShare(int port) { return Answer(Record("Lumo_PlaySoundShare", port)); }
+int LUMO_CALL Lumo_StopSound() { return Answer(Record("Lumo_StopSound")); }
+int LUMO_CALL Lumo_StopSoundShare(int port) { return Answer(Record("Lumo_StopSoundShare", port)); }
+int LUMO_CALL Lumo_RefreshPlay(int port) { return Answer(Record("Lumo_RefreshPlay", port)); }
+int LUMO_CALL Lumo_RegisterDrawFun(int port, LumoDrawCallBack, void*)
+{
+    return Answer(Record("Lumo_RegisterDrawFun", port));
+}
+int LUMO_CALL Lumo_ThrowBFrameNum(int port, int count) { return Answer(Record("Lumo_ThrowBFrameNum", port, count)); }
+int LUMO_CALL Lumo_SetDDrawDevice(int port, int device) { return Answer(Record("Lumo_SetDDrawDevice", port, device)); }
+int LUMO_CALL Lumo_InitDDrawDevice() { return Answer(Record("Lumo_InitDDrawDevice")); }
+int LUMO_CALL Lumo_ReleaseDDrawDevice() { return Answer(Record("Lumo_ReleaseDDrawDevice")); }
+int LUMO_CALL Lumo_ConvertToBmpFile(const unsigned char*, int size, int width, int height, int pictureType,
+                                  const char* path)
+{
+    return Answer(Record("Lumo_ConvertToBmpFile", size, width, height, pictureType, Text(path)));
+}
+int LUMO_CALL Lumo_ConvertToJpegFile(const unsigned char*, int size, int width, int height, int pictureType,
+                                   const char* path)
+{
+    return Answer(Record("Lumo_ConvertToJpegFile", size, width, height, pictureType, Text(path)));
+}
 
 unsigned LUMO_CALL Lumo_GetPlayedTimeEx(int port)
 {

@@ -1,7 +1,7 @@
+#include "ProcessStats.h"
 #include "fakes/DebugCapture.h"
 #include "fakes/FakeLumodec.h"
 #include "fakes/LoopbackSocket.h"
-#include "fakes/ProcessProbe.h"
 #include "fakes/WaitUntil.h"
 #include "platform/LibraryWaits.h"
 #include "transport/TransportWrapper.h"
@@ -216,10 +216,10 @@ TEST_F(TransportWrapperTest, TcpArrivesInBoundedChunksAndTheServerClosingCostsNo
 
     closesocket(media);
     media = 0;
-    long cpuBefore = ProcessCpuMilliseconds();
+    double cpuBefore = CProcessStats::CpuSeconds();
     Sleep(300);
     // Every pass now reads 0 bytes; without the pause after it the thread would spin a core.
-    EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, 100);
+    EXPECT_LT(CProcessStats::CpuSeconds() - cpuBefore, 0.1);
     EXPECT_TRUE(StopAndAwaitFreed(wrapper));
     EXPECT_EQ(count, Chunks().size());
 }
@@ -309,12 +309,12 @@ TEST_F(TransportWrapperTest, FailedInitializeSaysWhereAndLeavesNothingOpen)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         debug.Clear();
-        int handles = OpenHandleCount();
+        int handles = CProcessStats::OpenHandleCount();
         // The wrapper never started a thread, so it stays ours to free.
         std::unique_ptr<CTransportWrapper> wrapper(new CTransportWrapper);
         EXPECT_EQ(-1, wrapper->Initialize(c.playerId, kUser, kWindow, Record, &c.params));
         EXPECT_EQ(c.lines, debug.Lines());
         EXPECT_EQ(nullptr, wrapper->GetRenderer());
-        EXPECT_EQ(handles, OpenHandleCount());
+        EXPECT_EQ(handles, CProcessStats::OpenHandleCount());
     }
 }
