@@ -204,24 +204,6 @@ TEST_F(Exports, ArgumentsAreCheckedBeforeAnythingIsTouched)
     EXPECT_TRUE(CFakeLumodec::Calls().empty());
 }
 
-TEST_F(Exports, CallsFromInsideThePlayersOwnCallbackAreRefused)
-{
-    int inside = CreatePlayer();
-    int other = CreatePlayer();
-    CHostCallbackScope scope(inside);
-    CDebugCapture capture;
-    EXPECT_EQ(-1, StreamClient_Destroy(inside));
-    EXPECT_EQ(-1, StreamClient_Play(inside));
-    EXPECT_TRUE(capture.Lines().empty()) << "refused before reaching the player";
-    EXPECT_EQ(-1, StreamClient_Play(other));
-    EXPECT_EQ(Lines{"zrk--------client CVaroPlayer Begin failed 1\n"}, capture.Lines());
-    {
-        CHostCallbackScope nested(other);
-        EXPECT_EQ(-1, StreamClient_Destroy(inside)) << "still inside the outer callback";
-    }
-    EXPECT_EQ(0, StreamClient_Destroy(other));
-}
-
 // Stop and Destroy free the id even of a player that opened nothing (Play fails here).
 TEST_F(Exports, ConcurrentHostsCreateAndDestroyWithoutLosingIds)
 {

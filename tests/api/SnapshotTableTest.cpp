@@ -90,12 +90,6 @@ TEST_F(SnapshotTable, PortsAHundredApartShareASlot)
               CFakeLumodec::Calls());
 }
 
-TEST_F(SnapshotTable, RefusedRegistrationFailsAtOnce)
-{
-    CFakeLumodec::Refuse("Lumo_SetDisplayCallBack");
-    EXPECT_EQ(-1, CSnapshotTable::Instance().Request(kPort, "/tmp/shot", 0));
-}
-
 TEST_F(SnapshotTable, FramesForNegativePortsAreIgnored)
 {
     CSnapshotTable::GrabPicDisplayCallBack(-1, nullptr, 0, 0, 0, 0, 3, 0);

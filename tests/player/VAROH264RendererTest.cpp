@@ -174,13 +174,3 @@ TEST_F(Renderer, ResetWndHandleFailuresCloseTheAdapterAndSaySo)
     }
 }
 
-TEST_F(Renderer, DestructionFreesThePort)
-{
-    {
-        CVAROH264Renderer scoped;
-        scoped.Init(0, Window(0x50), false);
-        scoped.OpenStream(kHeader, sizeof kHeader);
-        CFakeLumodec::ClearCalls();
-    }
-    EXPECT_EQ((Calls{"Lumo_CloseStream(0)", "Lumo_FreePort(0)"}), CFakeLumodec::Calls());
-}
