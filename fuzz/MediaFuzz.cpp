@@ -5,7 +5,9 @@
 // Input: the 40-byte stream header, as the SETUP reply carries it, then blocks, each behind a
 // 2-byte big-endian length (the last one may be cut short), as the client's receive thread hands
 // them over: one datagram each when the header says packaging 0, pieces of the TCP byte stream
-// cut anywhere when it says 1.
+// cut anywhere when it says 1. An empty block, which the client never hands over, stands for a
+// seek: the client resets the stream's source buffer, and the display thread its pipeline, so
+// that the next block may start anywhere in the stream.
 //
 // The header and every block go through the exported functions, as the client calls them; a
 // stream is never played, though. Playing would decode on the stream's display thread and show
@@ -56,6 +58,11 @@ void Decode(bool framed, const uint8_t* data, const uint8_t* end, int port)
     const uint8_t* block = nullptr;
     int length = 0;
     while (NextBlock(&data, end, &block, &length)) {
+        if (length == 0) {
+            Check(Lumo_ResetSourceBuffer(port) == 1);
+            pipeline.Reset();
+            continue;
+        }
         // The stream's queue keeps its copy until the stream is closed; the pipeline gets its own.
         if (!Lumo_InputData(port, block, length) || !queue.Push(block, length))
             continue;
