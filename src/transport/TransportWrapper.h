@@ -2,7 +2,7 @@
 
 #include "platform/ReceiveWait.h"
 #include "platform/platform.h"
-#include "player/VAROH264Renderer.h"
+#include "decoder/VAROH264Renderer.h"
 #include "streamclient.h"
 #include "transport/RtpTransport.h"
 
