@@ -117,6 +117,9 @@ TEST_F(Renderer, StateDecidesWhatReachesTheLibrary)
         {"no window: stopped and closed", [&] { return renderer.ResetWndHandle(nullptr, 1, kHeader, 40, true); }, 0,
          {"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)", "Lumo_CloseStream(0)", "Lumo_FreePort(0)"}},
         {"no port without a window", [&] { return renderer.GetPort(); }, -1, {}},
+        {"no rate without a port", [&] { return renderer.SetRate(1); }, -1, {}},
+        {"no sound without a port", [&] { return renderer.OpenSound(true); }, -1, {}},
+        {"no sound to close without a port", [&] { return renderer.CloseSound(); }, -1, {}},
     };
     for (const auto& s : steps) {
         CFakeLumodec::ClearCalls();

@@ -204,6 +204,8 @@ TEST_F(Stream, UdpStreamFromOpenToStop)
          "OPTIONS {url} RTSP/1.0\r\nCSeq: 8\r\ncommand: 71\r\nparam1: 10\r\nparam2: 20\r\nparam3: 110\r\nparam4: 220\r\n\r\n",
          {}},
         {"volume", [&] { return StreamClient_SetVolume(id, 30); }, 0, "", {"Lumo_SetVolume(0,30)"}},
+        {"decoder port 0 is a port", [&] { int port = -1; return StreamClient_GetPlayPort(id, &port) ? port : -2; }, 0,
+         "", {}},
         {"stop", [&] { return StreamClient_Stop(id); }, 0,
          "TEARDOWN {url} RTSP/1.0\r\nCSeq: 9\r\nUser-agent: 7;timeout=60\r\n\r\n",
          {"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)", "Lumo_CloseStream(0)", "Lumo_FreePort(0)"}},
