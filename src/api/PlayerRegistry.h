@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/CriticalSection.h"
 #include "transport/PortPool.h"
 #include "transport/RingQueue.h"
-#include "platform/CriticalSection.h"
 
 class CVaroPlayer;
 

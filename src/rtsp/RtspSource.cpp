@@ -1,11 +1,11 @@
 #include "rtsp/RtspSource.h"
 
+#include "decoder/VAROH264Renderer.h"
 #include "platform/LibraryWaits.h"
 #include "platform/LockGuard.h"
-#include "rtsp/Url.h"
-#include "decoder/VAROH264Renderer.h"
 #include "rtsp/HostCallbackScope.h"
 #include "rtsp/RtspClient.h"
+#include "rtsp/Url.h"
 
 #include <algorithm>
 #include <cstring>
