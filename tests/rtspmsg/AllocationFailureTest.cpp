@@ -61,6 +61,9 @@ void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, size_t) noexcept { std::free(memory); }
+// Called when a constructor throws after new (std::nothrow) gave its memory.
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 
 // An item (a header, a value, a parameter) that cannot be made is left out; the message stands.
 TEST(AllocationFailure, AnItemThatCannotBeMadeIsLeftOutOfTheReply)
