@@ -1,7 +1,7 @@
 #include "TestPort.h"
 #include "TestStream.h"
 #include "fakes/WaitUntil.h"
-#include "player/lumodec.h"
+#include "decoder/lumodec.h"
 
 #include <gtest/gtest.h>
 
