@@ -13,8 +13,8 @@
 #include "SceneView.h"
 #include "TestPicture.h"
 #include "lumodec/LumoStreamHeader.h"
-#include "player/VAROH264Renderer.h"
-#include "player/lumodec.h"
+#include "decoder/VAROH264Renderer.h"
+#include "decoder/lumodec.h"
 
 #include <atomic>
 #include <chrono>

@@ -17,8 +17,8 @@
 #include "BlockQueue.h"
 #include "DecodePipeline.h"
 #include "LumoStreamHeader.h"
-#include "player/VAROH264Renderer.h"
-#include "player/lumodec.h"
+#include "decoder/VAROH264Renderer.h"
+#include "decoder/lumodec.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -25,8 +25,11 @@
 // Re-entry: while the library is inside a set-up, time or disconnect callback for a player,
 // any export called from that callback, on that thread, for the same player id returns -1
 // (false) at once. Calling it would run a second request inside the first, or destroy the
-// player under its own stack. Calls for other player ids are allowed. The data callback runs
-// on the stream's own thread and may call any export, StreamClient_Stop of its player included.
+// player under its own stack. Calls for other player ids are allowed, but they wait for that
+// player's calls in progress: calls from callbacks must not form a cycle (destroying player B
+// from A's set-up callback while another thread destroys A from B's deadlocks both). The data
+// callback runs on the stream's own thread and may call any export, StreamClient_Stop of its
+// player included.
 #ifndef STREAMCLIENT_H
 #define STREAMCLIENT_H
 

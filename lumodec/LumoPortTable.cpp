@@ -1,6 +1,7 @@
 #include "LumoPortTable.h"
 
 #include "platform/LockGuard.h"
+#include "platform/NeverDestroyed.h"
 
 #include <new>
 
@@ -13,12 +14,9 @@ bool Usable(const LumoStreamHeader& header, int bufferSize)
 }
 } // namespace
 
-// Never destroyed: display threads and the client's receive threads may still call in while
-// the process exits, after static destructors have begun.
 CLumoPortTable& CLumoPortTable::Instance()
 {
-    static CLumoPortTable* table = new CLumoPortTable;
-    return *table;
+    return NeverDestroyed<CLumoPortTable>();
 }
 
 CLumoPortTable::Port* CLumoPortTable::Find(int port)

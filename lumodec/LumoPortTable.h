@@ -2,7 +2,7 @@
 
 #include "LumoStream.h"
 #include "platform/CriticalSection.h"
-#include "player/lumodec.h"
+#include "decoder/lumodec.h"
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 #include "FramePacer.h"
 #include "LumoStreamHeader.h"
 #include "platform/CriticalSection.h"
-#include "player/lumodec.h"
+#include "decoder/lumodec.h"
 
 #include <atomic>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "api/ExportCall.h"
 
-#include "rtsp/HostCallbackScope.h"
 #include "api/PlayerRegistry.h"
 #include "api/StreamClientLib.h"
+#include "rtsp/HostCallbackScope.h"
 
 namespace {
 

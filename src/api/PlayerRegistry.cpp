@@ -1,18 +1,14 @@
 #include "api/PlayerRegistry.h"
 
 #include "platform/LockGuard.h"
+#include "platform/NeverDestroyed.h"
 #include "player/VaroPlayer.h"
 
 #include <new>
 
-namespace {
-// Constructed when the library is loaded, destroyed when it is unloaded.
-CPlayerRegistry registry;
-} // namespace
-
 CPlayerRegistry* CPlayerRegistry::GetInstance()
 {
-    return &registry;
+    return &NeverDestroyed<CPlayerRegistry>();
 }
 
 int CPlayerRegistry::Init(int players, unsigned short firstPort)
@@ -56,7 +52,7 @@ CVaroPlayer* CPlayerRegistry::CreatePlayer()
     int id = AllocateId();
     if (id < 0)
         return nullptr;
-    CVaroPlayer* player = new (std::nothrow) CVaroPlayer(id);
+    CVaroPlayer* player = new (std::nothrow) CVaroPlayer(id, udpPorts, tcpPorts);
     if (!player)
         ReleaseId(id);
     return player;
@@ -91,24 +87,4 @@ int CPlayerRegistry::DestroyPlayer(CVaroPlayer* player)
     ReleaseId(id);
     delete player;
     return 0;
-}
-
-unsigned short CPlayerRegistry::AcquireUdpPort()
-{
-    return udpPorts.Acquire();
-}
-
-unsigned short CPlayerRegistry::AcquireTcpPort()
-{
-    return tcpPorts.Acquire();
-}
-
-int CPlayerRegistry::ReleaseUdpPort(unsigned short port)
-{
-    return udpPorts.Release(port);
-}
-
-int CPlayerRegistry::ReleaseTcpPort(unsigned short port)
-{
-    return tcpPorts.Release(port);
 }

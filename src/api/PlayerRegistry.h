@@ -1,8 +1,8 @@
 #pragma once
 
-#include "api/PortPool.h"
-#include "api/RingQueue.h"
 #include "platform/CriticalSection.h"
+#include "transport/PortPool.h"
+#include "transport/RingQueue.h"
 
 class CVaroPlayer;
 
@@ -30,10 +30,9 @@ public:
     // for null.
     int DestroyPlayer(CVaroPlayer* player);
 
-    unsigned short AcquireUdpPort();
-    unsigned short AcquireTcpPort();
-    int ReleaseUdpPort(unsigned short port);
-    int ReleaseTcpPort(unsigned short port);
+    // The client ports of UDP and of TCP streams; each player's sources take theirs from here.
+    CPortPool& UdpPorts() { return udpPorts; }
+    CPortPool& TcpPorts() { return tcpPorts; }
 
 private:
     int AllocateId();

@@ -2,16 +2,13 @@
 
 #include "platform/LibraryWaits.h"
 #include "platform/LockGuard.h"
+#include "platform/NeverDestroyed.h"
 
 #include <cstring>
 
-namespace {
-CSnapshotTable table;
-} // namespace
-
 CSnapshotTable& CSnapshotTable::Instance()
 {
-    return table;
+    return NeverDestroyed<CSnapshotTable>();
 }
 
 int CSnapshotTable::Request(int port, const char* path, int format)
@@ -38,7 +35,7 @@ void LUMO_CALL CSnapshotTable::GrabPicDisplayCallBack(int port, const unsigned c
 {
     if (port < 0)
         return;
-    table.WriteFrame(port, picture, size, width, height, pictureType);
+    Instance().WriteFrame(port, picture, size, width, height, pictureType);
 }
 
 // Exactly one frame per request: the callback unregisters itself after the first.

@@ -2,14 +2,11 @@
 
 #include "api/PlayerRegistry.h"
 #include "platform/LockGuard.h"
-
-namespace {
-CStreamClientLib library;
-} // namespace
+#include "platform/NeverDestroyed.h"
 
 CStreamClientLib& CStreamClientLib::Instance()
 {
-    return library;
+    return NeverDestroyed<CStreamClientLib>();
 }
 
 int CStreamClientLib::Init()

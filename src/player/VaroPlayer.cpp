@@ -1,7 +1,7 @@
 #include "player/VaroPlayer.h"
 
 #include "platform/LockGuard.h"
-#include "player/Url.h"
+#include "rtsp/Url.h"
 
 #include <cstring>
 #include <new>
@@ -20,7 +20,10 @@ const unsigned kNotIdle = kAnyState & ~StateBit(CVaroPlayer::Idle);
 
 } // namespace
 
-CVaroPlayer::CVaroPlayer(int playerId) : id(playerId) {}
+CVaroPlayer::CVaroPlayer(int playerId, CPortPool& udpPorts, CPortPool& tcpPorts)
+    : id(playerId), udpPorts(udpPorts), tcpPorts(tcpPorts)
+{
+}
 
 CVaroPlayer::~CVaroPlayer()
 {
@@ -86,7 +89,7 @@ int CVaroPlayer::OpenURL(const char* urlText, void* user)
     if (!url.IsValid())
         return -1;
     if (url.GetSchemeType() == CUrl::Rtsp)
-        source.reset(new (std::nothrow) CRtspSource());
+        source.reset(new (std::nothrow) CRtspSource(udpPorts, tcpPorts));
     if (!source)
         return -1;
     if (source->InitSource(id, userValue, window, notify, dataCallBack, messageCallBack, udpFlag) == -1) {

@@ -15,7 +15,8 @@ public:
     // The path of the URL last opened, with its terminating zero.
     static constexpr int kPathSize = 1024;
 
-    explicit CVaroPlayer(int id);
+    // The pools outlive the player: its sources take their client ports from them.
+    CVaroPlayer(int id, CPortPool& udpPorts, CPortPool& tcpPorts);
     ~CVaroPlayer();
     CVaroPlayer(const CVaroPlayer&) = delete;
     CVaroPlayer& operator=(const CVaroPlayer&) = delete;
@@ -65,6 +66,8 @@ private:
     StreamMessageCallBack messageCallBack = nullptr;
     CCriticalSection lock;
     int id;
+    CPortPool& udpPorts;
+    CPortPool& tcpPorts;
     void* userValue = nullptr;
     std::unique_ptr<CRtspSource> source;
     int state = Idle;

@@ -1,12 +1,11 @@
 #include "rtsp/RtspSource.h"
 
-#include "api/PlayerRegistry.h"
+#include "decoder/VAROH264Renderer.h"
 #include "platform/LibraryWaits.h"
 #include "platform/LockGuard.h"
-#include "player/Url.h"
-#include "player/VAROH264Renderer.h"
 #include "rtsp/HostCallbackScope.h"
 #include "rtsp/RtspClient.h"
+#include "rtsp/Url.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,7 +19,7 @@ const int kOkStatus = 1;
 
 } // namespace
 
-CRtspSource::CRtspSource() = default;
+CRtspSource::CRtspSource(CPortPool& udpPorts, CPortPool& tcpPorts) : udpPorts(udpPorts), tcpPorts(tcpPorts) {}
 
 CRtspSource::~CRtspSource()
 {
@@ -74,9 +73,8 @@ int CRtspSource::Setup()
         NotifySetupResult(0);
         return -1;
     }
-    CPlayerRegistry* registry = CPlayerRegistry::GetInstance();
     // An empty pool gives 0, which is offered like any other port.
-    unsigned short port = transportParams.kind == kUdp ? registry->AcquireUdpPort() : registry->AcquireTcpPort();
+    unsigned short port = ClientPorts().Acquire();
     transportParams.clientPort = port;
     transportParams.serverAddress = static_cast<uint32_t>(inet_addr(url->GetHost().c_str()));
     int result = transportParams.kind == kUdp ? client->SendSetupUdp(port) : client->SendSetupTcp(port);
@@ -281,7 +279,7 @@ void CRtspSource::KeepAliveLoop()
         if (sinceLast > interval) {
             {
                 CLockGuard guard(lock);
-                if (client)
+                if (client && !stopBegun.load(std::memory_order_acquire))
                     client->SendKeepAlive();
             }
             lastKeepAlive = GetTickCount();
@@ -300,13 +298,14 @@ void CRtspSource::RaiseStopFlag()
     stopFlag.store(true, std::memory_order_release);
 }
 
+CPortPool& CRtspSource::ClientPorts()
+{
+    return transportParams.kind == kUdp ? udpPorts : tcpPorts;
+}
+
 void CRtspSource::ReleaseClientPort()
 {
-    CPlayerRegistry* registry = CPlayerRegistry::GetInstance();
-    if (transportParams.kind == kUdp)
-        registry->ReleaseUdpPort(transportParams.clientPort);
-    else
-        registry->ReleaseTcpPort(transportParams.clientPort);
+    ClientPorts().Release(transportParams.clientPort);
 }
 
 // A running transport is stopped and left to its receive thread; one that never ran is freed.
@@ -331,9 +330,12 @@ int CRtspSource::Teardown()
     return result;
 }
 
-// TEARDOWN's outcome does not matter: the source ends regardless.
+// TEARDOWN's outcome does not matter: the source ends regardless. No keep-alive follows it, and
+// no loss of the server is reported once Stop has returned: the host may free its notification
+// object then, so a keep-alive pass waiting for the lock finds stopBegun and gives up.
 int CRtspSource::Stop()
 {
+    stopBegun.store(true, std::memory_order_release);
     Teardown();
     RaiseStopFlag();
     return 0;
@@ -341,6 +343,7 @@ int CRtspSource::Stop()
 
 int CRtspSource::Destroy()
 {
+    stopBegun.store(true, std::memory_order_release);
     if (client)
         ReleaseClientPort();
     DropTransport();

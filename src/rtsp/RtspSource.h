@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "rtsp/RtspReplyHandler.h"
 #include "streamclient.h"
+#include "transport/PortPool.h"
 #include "transport/TransportWrapper.h"
 
 #include <atomic>
@@ -31,7 +32,8 @@ public:
     static constexpr int kHeaderSize = 1024;
     static constexpr unsigned short kLingerSeconds = 5;
 
-    CRtspSource();
+    // The source takes its client port from the pool of its transport's kind, and gives it back.
+    CRtspSource(CPortPool& udpPorts, CPortPool& tcpPorts);
     ~CRtspSource();
     CRtspSource(const CRtspSource&) = delete;
     CRtspSource& operator=(const CRtspSource&) = delete;
@@ -88,6 +90,7 @@ private:
     int InitNetworks();
     int FailNetworks(SOCKET socket, const char* line);
     int Teardown();
+    CPortPool& ClientPorts();
     void ReleaseClientPort();
     void DropTransport();
     bool OpenDecoder();
@@ -111,8 +114,13 @@ private:
     unsigned char headerCopy[kHeaderSize] = {};
     int headerCopyLength = 0;
     std::unique_ptr<CUrl> url;
+    CPortPool& udpPorts;
+    CPortPool& tcpPorts;
     int playerId = -1;
     void* userValue = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+    // Up from the first moment of Stop or Destroy: the keep-alive thread sends and reports nothing
+    // more. The stop flag comes later, when the source is handed to that thread.
+    std::atomic<bool> stopBegun{false};
     std::atomic<bool> stopFlag{false};
     // Set just before the stop flag: ends the keep-alive thread's sleep at once.
     CWakeEvent keepAliveWake;

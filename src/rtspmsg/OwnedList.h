@@ -17,3 +17,14 @@ void AppendOwned(std::vector<std::unique_ptr<T>>& list, T* item)
     } catch (const std::bad_alloc&) {
     }
 }
+
+// Makes one item of a message (a header, a value, a parameter). When memory runs out on the way,
+// in a string copy as much as in new, the item is left out and the rest of the message stands.
+template <typename Make>
+void MakeItem(Make make)
+{
+    try {
+        make();
+    } catch (const std::bad_alloc&) {
+    }
+}

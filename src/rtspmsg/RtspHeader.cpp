@@ -20,7 +20,7 @@ void CRtspHeader::AddValue(CRtspHeaderValue* value)
 
 void CRtspHeader::AddValueText(const char* text)
 {
-    AddValue(new (std::nothrow) CRtspHeaderValue(text));
+    MakeItem([&] { AddValue(new (std::nothrow) CRtspHeaderValue(text)); });
 }
 
 CRtspHeaderValue* CRtspHeader::FirstValue() const

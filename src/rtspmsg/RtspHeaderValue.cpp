@@ -22,7 +22,7 @@ void CRtspHeaderValue::Append(std::string& out)
 
 void CRtspHeaderValue::AddParam(const std::string& name, const std::string& value)
 {
-    AppendOwned(params, new (std::nothrow) CRtspParam{name, value});
+    MakeItem([&] { AppendOwned(params, new (std::nothrow) CRtspParam{name, value}); });
 }
 
 const CRtspParam* CRtspHeaderValue::FindParam(const std::string& name) const

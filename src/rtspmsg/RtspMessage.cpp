@@ -66,10 +66,12 @@ std::string CRtspMessage::VersionText(int major, int minor)
 
 void CRtspMessage::AddHeader(const char* name, const char* text)
 {
-    CRtspHeader* header = new (std::nothrow) CRtspHeader(name);
-    if (header != nullptr)
-        header->AddValueText(text);
-    AddHeader(header);
+    MakeItem([&] {
+        CRtspHeader* header = new (std::nothrow) CRtspHeader(name);
+        if (header != nullptr)
+            header->AddValueText(text);
+        AddHeader(header);
+    });
 }
 
 void CRtspMessage::AddHeader(const char* name, unsigned long number)

@@ -2,6 +2,7 @@
 
 #include "rtspmsg/DecimalText.h"
 #include "rtspmsg/HeaderValues.h"
+#include "rtspmsg/OwnedList.h"
 #include "rtspmsg/RtspHeader.h"
 #include "rtspmsg/RtspRequest.h"
 #include "rtspmsg/RtspResponse.h"
@@ -131,7 +132,7 @@ CRtspMessage* CRtspParser::ParseFirstLine(const RtspToken& line)
 void CRtspParser::ParseHeaders(CRtspMessage* message) const
 {
     for (size_t i = 1; i < lines.size(); ++i)
-        message->AddHeader(ParseHeaderLine(lines[i].text, lines[i].length));
+        MakeItem([&] { message->AddHeader(ParseHeaderLine(lines[i].text, lines[i].length)); });
     message->cseq = 0;
     message->GetHeaderInt("CSeq", message->cseq);
 }
@@ -218,7 +219,7 @@ void CRtspParser::ParseValueList(const char* text, int length, CRtspHeader* head
     CRtspTokenizer tokenizer(input);
     // An empty piece (",," or a trailing ",") ends the list.
     for (RtspToken piece = tokenizer.NextToken(","); piece.length > 0; piece = tokenizer.NextToken(",")) {
-        ParseValue(piece.text, piece.length, header);
+        MakeItem([&] { ParseValue(piece.text, piece.length, header); });
         if (EndsValueText(piece))
             return;
     }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "decoder/VAROH264Renderer.h"
 #include "platform/ReceiveWait.h"
 #include "platform/platform.h"
-#include "player/VAROH264Renderer.h"
 #include "streamclient.h"
 #include "transport/RtpTransport.h"
 

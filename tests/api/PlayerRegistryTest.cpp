@@ -1,5 +1,5 @@
 #include "api/PlayerRegistry.h"
-#include "api/PortPool.h"
+#include "transport/PortPool.h"
 #include "player/VaroPlayer.h"
 
 #include <gtest/gtest.h>
@@ -93,9 +93,9 @@ TEST(PlayerRegistry, UdpAndTcpPoolsAreIndependent)
 {
     CPlayerRegistry registry;
     registry.Init(100, 10000);
-    EXPECT_EQ(10000, registry.AcquireUdpPort());
-    EXPECT_EQ(10002, registry.AcquireUdpPort());
-    EXPECT_EQ(10000, registry.AcquireTcpPort());
-    registry.ReleaseUdpPort(10000);
-    EXPECT_EQ(10002, registry.AcquireTcpPort());
+    EXPECT_EQ(10000, registry.UdpPorts().Acquire());
+    EXPECT_EQ(10002, registry.UdpPorts().Acquire());
+    EXPECT_EQ(10000, registry.TcpPorts().Acquire());
+    registry.UdpPorts().Release(10000);
+    EXPECT_EQ(10002, registry.TcpPorts().Acquire());
 }

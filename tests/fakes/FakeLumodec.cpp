@@ -1,6 +1,6 @@
 #include "fakes/FakeLumodec.h"
 
-#include "player/lumodec.h"
+#include "decoder/lumodec.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -37,14 +37,14 @@ void ReturnLibraryToStart()
     FreeUdpPorts();
     CPlayerRegistry* registry = CPlayerRegistry::GetInstance();
     const unsigned short none = 0; // an empty pool gives port 0
-    Reorder([registry] { return registry->AcquireTcpPort(); },
-            [registry](unsigned short port) { registry->ReleaseTcpPort(port); }, none);
+    Reorder([registry] { return registry->TcpPorts().Acquire(); },
+            [registry](unsigned short port) { registry->TcpPorts().Release(port); }, none);
 }
 
 int FreeUdpPorts()
 {
     CPlayerRegistry* registry = CPlayerRegistry::GetInstance();
     const unsigned short none = 0;
-    return Reorder([registry] { return registry->AcquireUdpPort(); },
-                   [registry](unsigned short port) { registry->ReleaseUdpPort(port); }, none);
+    return Reorder([registry] { return registry->UdpPorts().Acquire(); },
+                   [registry](unsigned short port) { registry->UdpPorts().Release(port); }, none);
 }

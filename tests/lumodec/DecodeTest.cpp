@@ -4,7 +4,7 @@
 #include "fakes/WaitUntil.h"
 #include "platform/CriticalSection.h"
 #include "platform/LockGuard.h"
-#include "player/lumodec.h"
+#include "decoder/lumodec.h"
 
 #include <gtest/gtest.h>
 

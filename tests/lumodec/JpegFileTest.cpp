@@ -1,5 +1,5 @@
 #include "TestPicture.h"
-#include "player/lumodec.h"
+#include "decoder/lumodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "TestPort.h"
 #include "TestStream.h"
 #include "fakes/WaitUntil.h"
-#include "player/lumodec.h"
+#include "decoder/lumodec.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +53,8 @@ TEST(LumoPorts, CallsSucceedOnAnOpenStreamOnly)
         EXPECT_EQ(calls[i](-1), 0) << i;
         EXPECT_EQ(calls[i](open.Port() + 1), 0) << i;
     }
+    EXPECT_NE(Lumo_SetStreamOpenMode(open.Port(), LUMO_STREAM_REALTIME), 0);
+    EXPECT_EQ(Lumo_SetStreamOpenMode(open.Port(), 2), 0) << "no such mode";
 }
 
 Bytes HeaderWith(const std::function<void(LumoStreamHeader&)>& change)

@@ -1,7 +1,7 @@
 #include "TestPort.h"
 
 #include "fakes/WaitUntil.h"
-#include "player/lumodec.h"
+#include "decoder/lumodec.h"
 
 CTestPort::CTestPort(uint32_t packaging, int bufferSize)
 {

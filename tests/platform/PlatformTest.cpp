@@ -47,6 +47,12 @@ TEST(Sockets, ReceiveTimeOutIsInMillisecondsAndLingerIsOn)
     DWORD waited = GetTickCount() - before;
     EXPECT_GE(waited, 200u - 16u); // up to a timer tick short, as in the test above
     EXPECT_LT(waited, 1000u);
+    // A datagram too long for the buffer, right after, is refused but not as a time-out: the
+    // receive loop pauses after it instead of waiting for data that is already there.
+    CLoopbackSocket sender(SOCK_DGRAM);
+    ASSERT_EQ(2, sender.SendTo(idle.Port(), "ab"));
+    EXPECT_EQ(-1, ReceiveDatagram(idle.Handle(), &byte, 1));
+    EXPECT_FALSE(ReceiveTimedOut());
     CLoopbackSocket stream(SOCK_STREAM);
     ASSERT_EQ(0, SetSocketLinger(stream.Handle(), 5));
     linger value{};

@@ -1,3 +1,4 @@
+#include "api/PlayerRegistry.h"
 #include "fakes/FakeRtspServer.h"
 #include "fakes/LibraryStart.h"
 #include "player/VaroPlayer.h"
@@ -8,11 +9,15 @@ namespace {
 
 void STREAMCLIENT_CALL IgnoreMessage(int, int, int, int) {}
 
+// The library's own pools: the sources of the players here take their ports from them.
+CPortPool& udpPorts = CPlayerRegistry::GetInstance()->UdpPorts();
+CPortPool& tcpPorts = CPlayerRegistry::GetInstance()->TcpPorts();
+
 } // namespace
 
 TEST(VaroPlayer, UrlsThatCannotBeStreamedMakeNoSource)
 {
-    CVaroPlayer player(0);
+    CVaroPlayer player(0, udpPorts, tcpPorts);
     const std::string path1024 = "rtsp://127.0.0.1/" + std::string(1023, 'a');
     for (const char* url : {"", "127.0.0.1/x", "http://127.0.0.1/x", "file://127.0.0.1/x", "RTSP://127.0.0.1/x",
                             "Rtsp://127.0.0.1/x", path1024.c_str()}) {
@@ -29,7 +34,7 @@ TEST(VaroPlayer, SourceKeptFromAFailedOpenIsReleasedOnStopAndOnTheNextOpen)
     CFakeRtspServer server;
     for (bool stop : {true, false}) {
         server.Script({FakeReply::Text(ReplyText("454 Session Not Found", 1, {}))});
-        CVaroPlayer player(0);
+        CVaroPlayer player(0, udpPorts, tcpPorts);
         player.Configure(nullptr, nullptr, nullptr, IgnoreMessage, 1);
         ASSERT_EQ(-1, player.OpenURL(server.Url("/live/av_stream").c_str(), nullptr));
         EXPECT_EQ(99, FreeUdpPorts());

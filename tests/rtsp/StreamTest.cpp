@@ -9,6 +9,7 @@
 #include "fakes/LibraryStart.h"
 #include "fakes/LoopbackSocket.h"
 #include "fakes/WaitUntil.h"
+#include "platform/LibraryWaits.h"
 #include "streamclient.h"
 
 #include <algorithm>
@@ -402,3 +403,20 @@ TEST_F(Stream, KeepAlivesEveryFourSecondsAndTheLossOfTheServer)
     ASSERT_TRUE(server.WaitForKeepAlives(6, 2000)) << "the sixth goes out all the same";
 }
 
+// A keep-alive pass that falls due while Stop's TEARDOWN holds the lock gives up once it gets the
+// lock: no request after TEARDOWN, and no loss reported after Stop returned, when the host may
+// free its notification object. Five keep-alives are unanswered, so the sixth would report.
+TEST_F(Stream, NoKeepAliveNorLossReportFollowsStop)
+{
+    CLibraryWaits::Set(CLibraryWaits::KeepAliveInterval, 400);
+    server.SetKeepAliveReply(FakeReply::Text(ReplyText("454 Session Not Found", 0, {})));
+    int id = Create(1, nullptr);
+    ASSERT_EQ(1, Open(id));
+    log.Reset();
+    ASSERT_TRUE(server.WaitForKeepAlives(5, 5000));
+    server.Script({FakeReply{{ReplyText("200 OK", 0, {})}, 700, false}});
+    EXPECT_EQ(0, StreamClient_Stop(id));
+    Sleep(600);
+    EXPECT_EQ(5u, server.KeepAlives().size());
+    EXPECT_TRUE(log.Events().empty());
+}

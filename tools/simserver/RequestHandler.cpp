@@ -4,7 +4,7 @@
 #include "MediaSession.h"
 #include "VideoProducer.h"
 #include "lumodec/LumoStreamHeader.h"
-#include "player/Url.h"
+#include "rtsp/Url.h"
 #include "rtspmsg/RtspRangeValue.h"
 #include "rtspmsg/RtspRequest.h"
 #include "rtspmsg/RtspResponse.h"

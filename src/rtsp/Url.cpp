@@ -1,4 +1,4 @@
-#include "player/Url.h"
+#include "rtsp/Url.h"
 
 #include "rtspmsg/DecimalText.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "player/lumodec.h"
+#include "decoder/lumodec.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "api/PortPool.h"
+#include "transport/PortPool.h"
 
 #include "platform/LockGuard.h"
 

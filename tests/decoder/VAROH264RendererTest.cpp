@@ -1,10 +1,13 @@
+#include "decoder/VAROH264Renderer.h"
 #include "fakes/DebugCapture.h"
 #include "fakes/FakeLumodec.h"
-#include "player/VAROH264Renderer.h"
+#include "fakes/WaitUntil.h"
+#include "platform/LibraryWaits.h"
 
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -152,6 +155,19 @@ TEST_F(Renderer, InputIsOfferedFourTimesThenDropped)
     EXPECT_EQ(0, renderer.InputData(block, sizeof block));
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
     EXPECT_EQ(Calls(4, "Lumo_InputData(0,100)"), CFakeLumodec::Calls());
+
+    // A port closed between attempts ends them: the decoder library may hand its number to
+    // another player at once, whose decoder must not get this stream's blocks.
+    CFakeLumodec::ClearCalls();
+    CLibraryWaits::Set(CLibraryWaits::InputRetry, 200);
+    std::thread input([&] { renderer.InputData(block, sizeof block); });
+    ASSERT_TRUE(WaitUntil([] { return !CFakeLumodec::Calls().empty(); }, 1000));
+    renderer.Close();
+    CVAROH264Renderer other;
+    ASSERT_EQ(0, other.Init(2, Window(0x60), false));
+    ASSERT_EQ(0, other.OpenStream(kHeader, sizeof kHeader));
+    input.join();
+    EXPECT_EQ(1u, CFakeLumodec::CallsOf("Lumo_InputData").size());
 }
 
 TEST_F(Renderer, ResetWndHandleFailuresCloseTheAdapterAndSaySo)

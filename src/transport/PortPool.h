@@ -1,6 +1,6 @@
 #pragma once
 
-#include "api/RingQueue.h"
+#include "transport/RingQueue.h"
 #include "platform/CriticalSection.h"
 
 // A locked first-in, first-out queue of client RTP port numbers. The library fills each pool

@@ -1,4 +1,4 @@
-#include "player/VAROH264Renderer.h"
+#include "decoder/VAROH264Renderer.h"
 #include "platform/LibraryWaits.h"
 
 #include <cstring>
@@ -65,13 +65,15 @@ int CVAROH264Renderer::OpenStream(const unsigned char* newHeader, int length)
 }
 
 // Never queues: a block the library refuses kInputAttempts times is dropped, so one block
-// holds the receive thread for about 40 ms at most.
+// holds the receive thread for about 40 ms at most. The port is read again before each attempt:
+// once ResetWndHandle has closed it, the decoder library may already have handed the same
+// number to another player, so a closed or changed port ends the attempts.
 int CVAROH264Renderer::InputData(const unsigned char* data, int length)
 {
     if (!IsReady())
         return -1;
     int target = GetPort();
-    for (int attempt = 0; attempt < kInputAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kInputAttempts && target >= 0 && GetPort() == target; ++attempt) {
         if (Lumo_InputData(target, data, length))
             return 0;
         Sleep(CLibraryWaits::Ms(CLibraryWaits::InputRetry));
