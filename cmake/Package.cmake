@@ -1,5 +1,5 @@
 # The Debian package: what cmake/Install.cmake installs, under /usr. Its dependencies are read
-# from the binaries by dpkg-shlibdeps, so they follow whatever FFmpeg and libjpeg the build found.
+# from the binaries by dpkg-shlibdeps, so they follow whatever FFmpeg, libjpeg and XCB the build found.
 set(CPACK_PACKAGE_NAME streamclient)
 set(CPACK_PACKAGE_VENDOR "client developers")
 set(CPACK_PACKAGE_CONTACT "client developers <client@localhost>")

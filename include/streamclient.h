@@ -41,6 +41,8 @@ typedef struct HWND__* HWND;
 #define STREAMCLIENT_CALL __stdcall
 #define STREAMCLIENT_EXPORT
 #else
+// An X window id, cast: the decoder draws into that window on the X server DISPLAY names. Any
+// other non-null value still turns decoding (and snapshots) on, with nothing drawn.
 typedef void* HWND;
 #define STREAMCLIENT_CALL
 #define STREAMCLIENT_EXPORT __attribute__((visibility("default")))

@@ -112,10 +112,10 @@ int CLumoPortTable::InputData(int port, const unsigned char* data, int length)
     return stream && data && length > 0 ? stream->Input(data, length) : 0;
 }
 
-int CLumoPortTable::Play(int port)
+int CLumoPortTable::Play(int port, HWND window)
 {
     std::shared_ptr<CLumoStream> stream = StreamOf(port);
-    return stream ? stream->Play() : 0;
+    return stream ? stream->Play(window) : 0;
 }
 
 int CLumoPortTable::Pause(int port, int pause)

@@ -22,7 +22,7 @@ public:
     int OpenStream(int port, const unsigned char* header, int headerLength, int bufferSize);
     int CloseStream(int port);
     int InputData(int port, const unsigned char* data, int length);
-    int Play(int port);
+    int Play(int port, HWND window);
     int Pause(int port, int pause);
     int Stop(int port);
     int ResetSourceBuffer(int port);

@@ -1,17 +1,21 @@
 #include "LumoStream.h"
 
 #include "DecodePipeline.h"
+#include "WindowPainter.h"
 #include "platform/LockGuard.h"
 
 #include <new>
 #include <utility>
 
-// What the display thread owns: its reference to the stream, its pipeline, and the frame it
-// holds until the frame is due.
+// What the display thread owns: its reference to the stream, its pipeline, the frame it holds
+// until the frame is due, the frame shown last (drawn again when the window needs it) and the
+// painter of the window.
 struct CLumoStream::DisplayRun {
     std::shared_ptr<CLumoStream> stream;
     std::unique_ptr<CDecodePipeline> pipeline;
+    std::unique_ptr<CWindowPainter> painter;
     DecodedFrame frame;
+    DecodedFrame shown;
     bool holding = false;
     bool admitted = false;
 };
@@ -40,8 +44,9 @@ unsigned CLumoStream::QueuedBytes()
     return queue.Bytes();
 }
 
-int CLumoStream::Play()
+int CLumoStream::Play(HWND newWindow)
 {
+    window.store(newWindow, std::memory_order_relaxed);
     CLockGuard guard(lock);
     if (state == Paused)
         pacer.Resume(GetTickCount());
@@ -110,7 +115,8 @@ bool CLumoStream::StartDisplay()
     if (!run)
         return false;
     run->pipeline.reset(new (std::nothrow) CDecodePipeline(framed, bufferSize));
-    if (!run->pipeline || !run->pipeline->Open())
+    run->painter.reset(new (std::nothrow) CWindowPainter);
+    if (!run->pipeline || !run->painter || !run->pipeline->Open())
         return false;
     run->stream = shared_from_this();
     displayRunning = true;
@@ -129,6 +135,8 @@ void CLumoStream::DisplayThread(void* argument)
     std::unique_ptr<DisplayRun> run(static_cast<DisplayRun*>(argument));
     displayedStream = run->stream.get();
     run->stream->RunDisplay(*run);
+    // Nothing is drawn once Stop has returned.
+    run->painter.reset();
     run->pipeline.reset();
     run->stream->DisplayEnded();
 }
@@ -154,10 +162,13 @@ void CLumoStream::RunDisplay(DisplayRun& run)
         case Next::Decode:
             run.holding = TakeFrame(run);
             run.admitted = false;
-            if (!run.holding)
+            if (!run.holding) {
+                Paint(run, false);
                 Sleep(kIdleMs);
+            }
             break;
         case Next::Wait:
+            Paint(run, false);
             Sleep(waitMs);
             break;
         }
@@ -213,12 +224,24 @@ bool CLumoStream::TakeFrame(DisplayRun& run)
     return true;
 }
 
-// The callback may unregister itself or call back into the library: no lock is held here.
-void CLumoStream::Show(const DisplayRun& run, uint32_t stamp)
+// The callback may unregister itself or call back into the library: no lock is held here. The
+// frame is kept as the one shown (swapped, not copied) so that the window can get it again.
+void CLumoStream::Show(DisplayRun& run, uint32_t stamp)
 {
     LumoDisplayCallBack callback = display.load(std::memory_order_acquire);
     const CYv12Picture& picture = run.frame.picture;
     if (callback && run.frame.hasPicture)
         callback(port, picture.Data(), static_cast<int>(picture.Size()), picture.Width(), picture.Height(),
                  static_cast<int>(stamp), CYv12Picture::kPictureType, 0);
+    bool fresh = run.frame.hasPicture;
+    if (fresh)
+        std::swap(run.frame, run.shown);
+    Paint(run, fresh);
+}
+
+// Between frames too, so that a paused picture is drawn again where the window lost it.
+void CLumoStream::Paint(DisplayRun& run, bool fresh)
+{
+    run.painter->Update(window.load(std::memory_order_relaxed), run.shown.hasPicture ? &run.shown.picture : nullptr,
+                        fresh);
 }

@@ -25,7 +25,8 @@ public:
 
     // 0 ("not now") when the block would pass the source buffer size.
     int Input(const unsigned char* data, int length);
-    int Play();
+    // Frames are drawn into the window from now on (null: into none).
+    int Play(HWND window);
     int Pause(int pause);
     // Ends the display thread (and waits for it, unless called on it) and clears the played time.
     int Stop();
@@ -46,7 +47,8 @@ private:
     void RunDisplay(DisplayRun& run);
     Next Schedule(DisplayRun& run, DWORD* waitMs, uint32_t* stamp);
     bool TakeFrame(DisplayRun& run);
-    void Show(const DisplayRun& run, uint32_t stamp);
+    void Show(DisplayRun& run, uint32_t stamp);
+    void Paint(DisplayRun& run, bool fresh);
     void DisplayEnded();
     bool DisplayRunning();
 
@@ -54,6 +56,7 @@ private:
     const bool framed;
     const unsigned bufferSize;
     std::atomic<LumoDisplayCallBack> display{nullptr};
+    std::atomic<HWND> window{nullptr};
 
     // Guards everything below; never held while a callback runs or a frame decodes.
     CCriticalSection lock;

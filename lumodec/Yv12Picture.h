@@ -24,6 +24,8 @@ public:
     unsigned char* Y() { return bytes.get(); }
     unsigned char* V() { return bytes.get() + static_cast<size_t>(width) * height; }
     unsigned char* U() { return V() + static_cast<size_t>(width / 2) * (height / 2); }
+    const unsigned char* V() const { return const_cast<CYv12Picture*>(this)->V(); }
+    const unsigned char* U() const { return const_cast<CYv12Picture*>(this)->U(); }
 
 private:
     std::unique_ptr<unsigned char[]> bytes;

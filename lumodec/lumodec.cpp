@@ -49,10 +49,9 @@ int LUMO_CALL Lumo_InputData(int port, const unsigned char* data, int length)
     return Ports().InputData(port, data, length);
 }
 
-// No window system to draw into here: the window is only passed through.
-int LUMO_CALL Lumo_Play(int port, HWND)
+int LUMO_CALL Lumo_Play(int port, HWND window)
 {
-    return Ports().Play(port);
+    return Ports().Play(port, window);
 }
 
 int LUMO_CALL Lumo_Pause(int port, int pause)

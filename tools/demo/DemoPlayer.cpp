@@ -10,8 +10,6 @@ namespace {
 
 // The simulator's camera commands: pan right by param1 steps; 71 zooms into a rectangle.
 const int kPanRight = 4;
-// Our stand-in decoder draws nowhere: any non-null window turns decoding (and snapshots) on.
-HWND const kWindow = reinterpret_cast<HWND>(1);
 
 long long FileSize(const std::string& path)
 {
@@ -37,8 +35,8 @@ void Progress(const std::string& name, const std::string& what, const char* stat
 } // namespace
 
 CDemoPlayer::CDemoPlayer(const std::string& playerName, const std::string& streamUrl, bool overUdp,
-                         const std::string& directory)
-    : name(playerName), url(streamUrl), udp(overUdp), snapshotDir(directory)
+                         const std::string& directory, HWND playerWindow)
+    : name(playerName), url(streamUrl), udp(overUdp), snapshotDir(directory), window(playerWindow)
 {
 }
 
@@ -93,7 +91,7 @@ bool CDemoPlayer::Snapshot(int format, const std::string& path)
 
 bool CDemoPlayer::Open()
 {
-    id = StreamClient_CreatePlayer(this, kWindow, OnData, nullptr, udp ? 1 : 0);
+    id = StreamClient_CreatePlayer(this, window, OnData, nullptr, udp ? 1 : 0);
     if (!Step("create player", id >= 0))
         return false;
     bool opened = Step("open " + url, StreamClient_OpenURL(id, url.c_str(), this) == 1);

@@ -10,7 +10,9 @@
 // steps drive the player through the library's exports, each checked against what it should do.
 class CDemoPlayer : public CStreamNotify {
 public:
-    CDemoPlayer(const std::string& name, const std::string& url, bool udp, const std::string& snapshotDir);
+    // The stream plays into the window (drawn only where the handle names a window).
+    CDemoPlayer(const std::string& name, const std::string& url, bool udp, const std::string& snapshotDir,
+                HWND window);
 
     // Runs every step; false when one did not do what it should (the rest still run).
     bool Run();
@@ -35,6 +37,7 @@ private:
     std::string url;
     bool udp;
     std::string snapshotDir;
+    HWND window;
     int id = -1;
     std::atomic<int> setupResult{-1};
     std::atomic<int> streamTime{-1};

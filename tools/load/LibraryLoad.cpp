@@ -8,7 +8,7 @@
 
 namespace {
 
-// The decoder stand-in draws nowhere: any non-null window turns decoding on.
+// Any non-null window turns decoding on; this one names no X window, so nothing is drawn.
 HWND const kFakeWindow = reinterpret_cast<HWND>(1);
 // Keep-alive threads end on their own after Stop returns, within one of their waits; what is
 // still held after this long is reported as kept.
