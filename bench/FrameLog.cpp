@@ -32,8 +32,8 @@ void CFrameLog::OnPacket(const unsigned char* packet, int length, double now)
         return;
     uint32_t timestamp = TimestampOf(packet);
     std::lock_guard<std::mutex> guard(mutex);
-    if (!firstKey && CarriesIdr(packet + kRtpHeaderSize, length - kRtpHeaderSize))
-        firstKey = timestamp;
+    if (CarriesIdr(packet + kRtpHeaderSize, length - kRtpHeaderSize) && (keys.empty() || keys.back().time != timestamp))
+        keys.push_back({timestamp, now});
     if (packet[1] & 0x80)
         arrivals.push_back({timestamp, now});
 }
@@ -48,6 +48,10 @@ CFrameLog::Result CFrameLog::Evaluate(double from, double to, double allowedMs, 
 {
     std::lock_guard<std::mutex> guard(mutex);
     Result result;
+    const Event* firstKey = nullptr;
+    for (const Event& key : keys)
+        if (!showings.empty() && key.at <= showings.front().at)
+            firstKey = &key;
     if (!firstKey)
         return result;
     // Shown frames by their distance from the first key frame in RTP ticks: the stream time
@@ -57,7 +61,7 @@ CFrameLog::Result CFrameLog::Evaluate(double from, double to, double allowedMs, 
         shownAt.emplace(int64_t(shown.time) * kClockRate / 1000, shown.at);
     const int64_t tickPerMs = kClockRate / 1000;
     for (const Event& arrival : arrivals) {
-        int64_t ticks = static_cast<int32_t>(arrival.time - *firstKey);
+        int64_t ticks = static_cast<int32_t>(arrival.time - firstKey->time);
         if (arrival.at < from || arrival.at >= to || ticks < 0)
             continue;
         ++result.arrived;

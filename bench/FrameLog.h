@@ -45,5 +45,5 @@ private:
     mutable std::mutex mutex;
     std::vector<Event> arrivals;
     std::vector<Event> showings;
-    std::optional<uint32_t> firstKey;
+    std::vector<Event> keys; // arrivals of key frames' first packets
 };
