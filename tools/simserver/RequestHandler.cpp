@@ -1,8 +1,8 @@
 #include "RequestHandler.h"
 
 #include "BlastProducer.h"
-#include "ReplayProducer.h"
 #include "MediaSession.h"
+#include "ReplayProducer.h"
 #include "VideoProducer.h"
 #include "lumodec/LumoStreamHeader.h"
 #include "rtsp/Url.h"
