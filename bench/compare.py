@@ -13,10 +13,13 @@ judges is the ratio, not an absolute time.
 """
 import argparse
 import json
+import math
 import os
+import random
 import re
 import socket
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
@@ -34,8 +37,10 @@ class Tools:
     """The programs of a Linux build. load is the command that starts the load tool."""
 
     def __init__(self, build):
+        self.build = build
         self.simserver = os.path.join(build, "tools/simserver/simserver")
         self.load = [os.path.join(build, "tools/load/streamclient-load")]
+        self.decode_live = os.path.join(build, "bench/decode_live")
 
     def run_load(self, args):
         """Runs the load tool; gives what was measured of it from outside (nothing here)."""
@@ -218,6 +223,11 @@ def paired_ratio(samples, baselines, key):
     return statistics.median(sample[key] / baseline[key] for sample, baseline in zip(samples, baselines))
 
 
+def cores():
+    """The cores this process may run on, as nproc counts them."""
+    return len(os.sched_getaffinity(0))
+
+
 def load_average():
     return open("/proc/loadavg").read().split()[:3]
 
@@ -297,25 +307,288 @@ def measure(tools, table, rounds, idle_seconds, burst_seconds, soak_seconds):
               many["fds"]["before"] == many["fds"]["after"] and many["threads"]["before"] == many["threads"]["after"])
 
 
+# The decoder figures. Both senders' streams are recorded once per build directory and replayed
+# by the simulator (--replay), which sends each recorded frame at the stream's pace: the client
+# and FFmpeg take the very same packets from the very same sender, and the replay costs no
+# encoding on a machine the measurement shares with it. FFmpeg's sender is told 4:2:0, what
+# cameras send: from the test source's RGB it would choose 4:4:4, whose frames the stand-in
+# decodes and paces but hands to no display callback (it shows only 4:2:0).
+FRAME_RATE = 25
+RECORDED_SECONDS = 4
+FFMPEG_PORT = 20000  # where FFmpeg's RTP input listens (and 20001 for RTCP)
+ON_TIME_SHARE = 0.99
+FFMPEG_SETTLE_SECONDS = 1
+MAX_PLAYERS = 100  # a process's players: the streams one decode_live can play
+FFMPEG_SENDER = ["ffmpeg", "-nostdin", "-loglevel", "error", "-re", "-f", "lavfi",
+                 "-i", f"testsrc=size=640x360:rate={FRAME_RATE}", "-t", str(RECORDED_SECONDS), "-c:v", "libx264",
+                 "-pix_fmt", "yuv420p", "-f", "rtp"]
+# FFmpeg as the peer: one decoding thread, as the stand-in decodes each stream on one thread.
+FFMPEG_RECEIVER = ["ffmpeg", "-nostdin", "-loglevel", "error", "-threads", "1",
+                   "-protocol_whitelist", "file,udp,rtp"]
+SDP = f"""v=0
+o=- 0 0 IN IP4 127.0.0.1
+s=replay
+c=IN IP4 127.0.0.1
+t=0 0
+m=video {FFMPEG_PORT} RTP/AVP 96
+a=rtpmap:96 H264/90000
+a=fmtp:96 packetization-mode=1
+"""
+
+
+def rtp_frames(packets):
+    """Packets grouped into frames, each ending with the marker bit; an unfinished last frame
+    is left out."""
+    frames, frame = [], []
+    for packet in packets:
+        frame.append(packet)
+        if packet[1] & 0x80:
+            frames.append(frame)
+            frame = []
+    return frames
+
+
+def is_key_frame(frame):
+    """Whether a frame holds an IDR slice, whole (NAL type 5) or as FU-A fragments."""
+    for packet in frame:
+        nal = packet[12] & 0x1f
+        if nal == 5 or (nal == 28 and len(packet) > 13 and packet[13] & 0x1f == 5):
+            return True
+    return False
+
+
+def whole_groups(frames, wanted):
+    """From the first key frame, at least wanted frames ending before a key frame, so that the
+    replay's loop joins one group of pictures to the next; all there is when it is shorter."""
+    keys = [i for i, frame in enumerate(frames) if is_key_frame(frame)]
+    if not keys:
+        raise RuntimeError("the recorded stream has no key frame")
+    ends = [i for i in keys if i >= keys[0] + wanted]
+    return frames[keys[0]:ends[0] if ends else len(frames)]
+
+
+def key_frame_interval(frames):
+    """The longest distance between key frames in a loop of the recording, in seconds."""
+    keys = [i for i, frame in enumerate(frames) if is_key_frame(frame)]
+    return max(b - a for a, b in zip(keys, keys[1:] + [keys[0] + len(frames)])) / FRAME_RATE
+
+
+def receive_packets(receiver, until, sender=None):
+    """Datagrams until the deadline, or until the sender has ended and gone quiet."""
+    packets = []
+    receiver.settimeout(0.5)
+    while time.monotonic() < until:
+        try:
+            packets.append(receiver.recv(65536))
+        except socket.timeout:
+            if sender is not None and sender.poll() is not None:
+                break
+    return packets
+
+
+def write_recording(path, frames):
+    with open(path, "wb") as out:
+        for packet in (packet for frame in frames for packet in frame):
+            out.write(struct.pack(">H", len(packet)) + packet)
+
+
+def read_recording(path):
+    data, packets, offset = open(path, "rb").read(), [], 0
+    while offset + 2 <= len(data):
+        length = struct.unpack_from(">H", data, offset)[0]
+        packets.append(data[offset + 2:offset + 2 + length])
+        offset += 2 + length
+    return rtp_frames(packets)
+
+
+def loopback_receiver():
+    receiver = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    receiver.bind(("127.0.0.1", 0))
+    return receiver
+
+
+def record_simulator(tools, path):
+    """The simulator's own encoder, set up as the library sets up a stream, into a receiver of
+    ours; a second more than wanted, to end on a whole group of pictures."""
+    with loopback_receiver() as receiver, simulator(tools) as sim:
+        session = RawSession(int(sim.ready.group(1)), client_port=receiver.getsockname()[1])
+        session.play()
+        packets = receive_packets(receiver, time.monotonic() + RECORDED_SECONDS + 1.5)
+        session.close()
+    write_recording(path, whole_groups(rtp_frames(packets), RECORDED_SECONDS * FRAME_RATE))
+
+
+def record_ffmpeg(path):
+    """FFmpeg's RTP sender, run to its end (-t), into a receiver of ours."""
+    with loopback_receiver() as receiver:
+        sender = subprocess.Popen([*FFMPEG_SENDER, f"rtp://127.0.0.1:{receiver.getsockname()[1]}"],
+                                  stdout=subprocess.DEVNULL)
+        packets = receive_packets(receiver, time.monotonic() + RECORDED_SECONDS + 30, sender)
+        sender.wait()
+    write_recording(path, whole_groups(rtp_frames(packets), RECORDED_SECONDS * FRAME_RATE))
+
+
+def recordings(tools):
+    """The two recorded streams, made once per build directory."""
+    folder = os.path.join(tools.build, "bench-media")
+    os.makedirs(folder, exist_ok=True)
+    made = {}
+    for name, record in (("simulator", lambda path: record_simulator(tools, path)), ("ffmpeg", record_ffmpeg)):
+        made[name] = os.path.join(folder, f"{name}.rtp")
+        if not os.path.exists(made[name]):
+            record(made[name] + ".part")
+            os.rename(made[name] + ".part", made[name])
+    return made
+
+
+def client_decode_run(tools, recording, streams, seconds, path="/bench"):
+    """decode_live's report of one round against the replay; path /bench plays the recording
+    from its start, a live path joins it wherever it stands."""
+    with simulator(tools, "--replay", recording) as sim:
+        url = f"rtsp://127.0.0.1:{sim.ready.group(1)}{path}"
+        out = subprocess.run([tools.decode_live, url, "--streams", str(streams), "--seconds", str(seconds)],
+                             check=True, stdout=subprocess.PIPE, text=True).stdout
+    report = json.loads(out.splitlines()[-1])
+    report["cpu_ms_per_frame"] = 1000 * report["cpu_seconds"] / max(1, report["frames_shown"])
+    return report
+
+
+def udp_port_bound(port):
+    with open("/proc/net/udp") as table:
+        return any(line.split()[1].endswith(f":{port:04X}") for line in list(table)[1:])
+
+
+def ffmpeg_window(ffmpeg, seconds):
+    """CPU and frames of FFmpeg between two of its progress reports seconds apart, the first a
+    while after it began to decode: its start-up, its stream probing and the catching up on the
+    packets that queued meanwhile are left out."""
+    decoding, first, frame = None, None, 0
+    for line in ffmpeg.stdout:
+        if line.startswith("frame="):
+            frame = int(line.split("=")[1])
+        elif line.startswith("progress=") and frame > 0:
+            sample = (time.monotonic(), process_cpu_seconds(ffmpeg.pid), frame)
+            decoding = decoding or sample[0]
+            if first is None and sample[0] - decoding >= FFMPEG_SETTLE_SECONDS:
+                first = sample
+            elif first is not None and sample[0] - first[0] >= seconds:
+                return {"cpu_seconds": sample[1] - first[1], "frames": sample[2] - first[2]}
+    raise RuntimeError("ffmpeg ended before its window")
+
+
+def ffmpeg_decode_run(tools, recording, seconds):
+    """FFmpeg decoding the replay from an SDP file, its stream set up from a bare socket."""
+    with simulator(tools, "--replay", recording) as sim, tempfile.NamedTemporaryFile("w", suffix=".sdp") as sdp:
+        sdp.write(SDP)
+        sdp.flush()
+        session = RawSession(int(sim.ready.group(1)), client_port=FFMPEG_PORT)
+        ffmpeg = subprocess.Popen([*FFMPEG_RECEIVER, "-i", sdp.name, "-f", "null", "-progress", "pipe:1", "-"],
+                                  stdout=subprocess.PIPE, text=True)
+        try:
+            while not udp_port_bound(FFMPEG_PORT):
+                time.sleep(0.01)
+            session.play()
+            window = ffmpeg_window(ffmpeg, seconds)
+        finally:
+            ffmpeg.terminate()
+            ffmpeg.communicate(timeout=10)
+            session.close()
+    window["cpu_ms_per_frame"] = 1000 * window["cpu_seconds"] / window["frames"]
+    return window
+
+
+def on_time(report, seconds):
+    """Whether at least 99 % of the frames sent in the window were shown on time."""
+    sent = report["streams"] * seconds * FRAME_RATE
+    return report["frames_on_time"] >= ON_TIME_SHARE * sent
+
+
+def realtime_streams(tools, recording, bound, seconds):
+    """The most streams played on time, searched from 90 % of the bound: upwards while they
+    play, else halving the distance down to the last count that played."""
+    def plays(streams):
+        return on_time(client_decode_run(tools, recording, streams, seconds), seconds)
+
+    count = max(1, min(MAX_PLAYERS, math.ceil(0.9 * bound)))
+    if plays(count):
+        step = max(1, round(0.1 * bound))
+        while count + step <= MAX_PLAYERS and plays(count + step):
+            count += step
+        return count
+    low, high = 0, count
+    while high - low > max(1, round(0.05 * bound)):
+        middle = (low + high) // 2
+        low, high = (middle, high) if plays(middle) else (low, middle)
+    return low
+
+
+def first_picture_run(tools, recording, interval):
+    """OpenURL to the first picture of the live replay, joined at a random moment: runs back to
+    back would otherwise join at much the same distance from a key frame each time."""
+    time.sleep(random.uniform(0, interval))
+    return client_decode_run(tools, recording, 1, 1, "/live/av_stream")["first_picture_ms"]["max"]
+
+
+def measure_decoding(tools, table, rounds, seconds, first_pictures):
+    media = recordings(tools)
+    ratio_rows = []
+    for name, recording in media.items():
+        client, ffmpeg = median_rounds(rounds, lambda: client_decode_run(tools, recording, 1, seconds),
+                                       lambda: ffmpeg_decode_run(tools, recording, seconds))
+        ratio_rows.append((name, client, ffmpeg))
+    for name, client, ffmpeg in ratio_rows:
+        ratio = paired_ratio(client, ffmpeg, "cpu_ms_per_frame")
+        table.add(f"CPU per decoded frame, {name}'s stream, 1 stream",
+                  f"{median_of(client, 'cpu_ms_per_frame'):.2f} ms",
+                  f"ffmpeg -threads 1 {median_of(ffmpeg, 'cpu_ms_per_frame'):.2f} ms", f"{ratio:.2f}",
+                  "<= 1.10 (of FFmpeg)", ratio <= 1.1)
+
+    _, client, ffmpeg = next(row for row in ratio_rows if row[0] == "simulator")
+    bound = cores() * 1000 / (median_of(ffmpeg, "cpu_ms_per_frame") * FRAME_RATE)
+    streams = realtime_streams(tools, media["simulator"], bound, seconds)
+    limit = f" (the library plays {MAX_PLAYERS})" if bound > MAX_PLAYERS else ""
+    table.add("Streams shown on time (>= 99 % of frames), 640x360 25 fps", f"{streams}",
+              f"{cores()} cores / FFmpeg's CPU a stream = {bound:.1f}{limit}", f"{streams / bound:.2f}",
+              ">= 0.90 (of the bound)", streams >= 0.9 * bound)
+
+    p50 = statistics.median(run["delay_ms"]["p50"] for run in client)
+    p99 = statistics.median(run["delay_ms"]["p99"] for run in client)
+    table.add("Live latency: last packet at the data callback -> shown", f"p50 {p50:.1f} ms, p99 {p99:.1f} ms",
+              "-", "-", "p50 <= 10, p99 <= 40 ms", p50 <= 10 and p99 <= 40)
+
+    interval = key_frame_interval(read_recording(media["simulator"]))
+    firsts = [first_picture_run(tools, media["simulator"], interval) for _ in range(first_pictures)]
+    table.add("Time to first picture, live: OpenURL -> first shown",
+              f"p50 {statistics.median(firsts):.0f} ms, max {max(firsts):.0f} ms",
+              f"key frames every {interval * 1000:.0f} ms", "-", f"max <= {interval * 1000 + 100:.0f} ms",
+              max(firsts) <= interval * 1000 + 100)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
     parser.add_argument("--quick", action="store_true", help="one round, short windows (a smoke run)")
+    parser.add_argument("--decode", action="store_true", help="only the decoding figures")
     args = parser.parse_args()
     tools = Tools(args.build)
     table = Table()
     before = load_average()
+    if not args.decode:
+        if args.quick:
+            measure(tools, table, rounds=1, idle_seconds=3, burst_seconds=3, soak_seconds=5)
+        else:
+            measure(tools, table, rounds=5, idle_seconds=10, burst_seconds=10, soak_seconds=60)
     if args.quick:
-        measure(tools, table, rounds=1, idle_seconds=3, burst_seconds=3, soak_seconds=5)
+        measure_decoding(tools, table, rounds=1, seconds=3, first_pictures=3)
     else:
-        measure(tools, table, rounds=5, idle_seconds=10, burst_seconds=10, soak_seconds=60)
+        measure_decoding(tools, table, rounds=5, seconds=8, first_pictures=10)
     return report(table, before)
 
 
 def report(table, load_before):
     """Prints the table and the machine's load around it; the exit status: 0 when every target was met."""
     table.print()
-    print(f"load average before {' '.join(load_before)}, after {' '.join(load_average())}; {os.cpu_count()} cores")
+    print(f"load average before {' '.join(load_before)}, after {' '.join(load_average())}; {cores()} cores")
     return 0 if table.all_met() else 1
 
 

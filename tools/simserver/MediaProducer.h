@@ -16,6 +16,13 @@ struct StreamFormat {
     int height;
     int fps;
     int durationSeconds; // 0: the live stream
+
+    // The time from one picture to the next when the stream plays at the given speed.
+    std::chrono::steady_clock::duration FrameInterval(double speed) const
+    {
+        return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(1.0 / (fps * speed)));
+    }
 };
 
 // What a session's thread hands its producer for one step, taken under the session's lock.

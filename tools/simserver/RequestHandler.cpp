@@ -2,6 +2,7 @@
 
 #include "BlastProducer.h"
 #include "MediaSession.h"
+#include "ReplayProducer.h"
 #include "VideoProducer.h"
 #include "lumodec/LumoStreamHeader.h"
 #include "rtsp/Url.h"
@@ -175,6 +176,8 @@ std::unique_ptr<CMediaSession> CRequestHandler::NewSession(bool tcp, unsigned sh
     std::unique_ptr<CMediaProducer> producer;
     if (options.blast)
         producer.reset(new CBlastProducer(options.blastRate, options.blastSize, ++seeds));
+    else if (!options.replayFile.empty())
+        producer.reset(new CReplayProducer(options.replayFile, format, ++seeds));
     else
         producer.reset(new CVideoProducer(format, ++seeds));
     return std::unique_ptr<CMediaSession>(new CMediaSession(format, std::move(channel), std::move(producer)));

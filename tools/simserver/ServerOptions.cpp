@@ -41,7 +41,7 @@ const char* ServerOptions::Usage()
 {
     return "usage: simserver [--port N] [--verbose] [--fault MODE]... [--loss PERCENT]\n"
            "                 [--width W --height H --fps F] [--duration SECONDS]\n"
-           "                 [--blast PACKETS_PER_SECOND|max [--blast-size BYTES]]\n"
+           "                 [--blast PACKETS_PER_SECOND|max [--blast-size BYTES]] [--replay FILE]\n"
            "faults: ignore-keepalive, delay-replies=MS, error=METHOD:STATUS, close-after=SECONDS\n";
 }
 
@@ -73,6 +73,10 @@ bool ServerOptions::Parse(const std::vector<std::string>& args, std::string& err
         if (flag == "--fault") {
             if (!ParseFault(value, error))
                 return false;
+            continue;
+        }
+        if (flag == "--replay") {
+            replayFile = value;
             continue;
         }
         const NumberFlag* match = nullptr;

@@ -24,6 +24,9 @@ struct ServerOptions {
     int blastRate = 0; // packets a second per session; CPacedSender::kUnlimited: as fast as it goes
     int blastSize = CBlastPacket::kDefaultSize;
 
+    // Replay mode: sessions send this recording (CRtpRecording) instead of encoded pictures.
+    std::string replayFile;
+
     // Faults.
     bool ignoreKeepAlive = false;
     int replyDelayMs = 0;

@@ -1,6 +1,7 @@
 #include "SimServer.h"
 
 #include "H264Encoder.h"
+#include "RtpRecording.h"
 #include "ServerSocket.h"
 
 #include <algorithm>
@@ -20,8 +21,12 @@ CSimServer::~CSimServer()
 
 bool CSimServer::Start(std::string& error)
 {
-    // Blast mode opens no encoder.
-    if (!options.blast && !CH264Encoder::Available()) {
+    // Blast and replay modes open no encoder; a recording that cannot be replayed is reported
+    // now rather than at each session's start.
+    CRtpRecording recording;
+    if (!options.replayFile.empty() && !recording.Load(options.replayFile, error))
+        return false;
+    if (!options.blast && options.replayFile.empty() && !CH264Encoder::Available()) {
         error = "libavcodec has no libx264 encoder";
         return false;
     }

@@ -47,11 +47,6 @@ bool CVideoProducer::Open(std::string& error)
     return encoder->Open(format.width, format.height, format.fps, error);
 }
 
-CMediaProducer::Clock::duration CVideoProducer::StepInterval(double speed) const
-{
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / (format.fps * speed)));
-}
-
 // A restart begins with a key frame, so that the client can decode from there.
 bool CVideoProducer::Produce(const FrameOrder& order, CMediaChannel& channel)
 {

@@ -21,7 +21,7 @@ public:
     bool Open(std::string& error) override;
     bool Produce(const FrameOrder& order, CMediaChannel& channel) override;
     int PicturesPerStep() const override { return 1; }
-    Clock::duration StepInterval(double speed) const override;
+    Clock::duration StepInterval(double speed) const override { return format.FrameInterval(speed); }
 
 private:
     void DrawOverlay(int64_t index);
