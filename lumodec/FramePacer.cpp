@@ -21,9 +21,15 @@ bool CFramePacer::IsStep(uint32_t from, uint32_t to) const
     return ticks < 0x80000000u && static_cast<uint64_t>(ticks) * 1000 <= static_cast<uint64_t>(kMaxStepMs) * clockRate;
 }
 
+// A live frame at the normal rate that would wait longer than the slack moves the anchor: the
+// first frame shown sets the schedule, and when it came late (a slow key frame, a busy start)
+// every later frame would otherwise keep its delay.
 void CFramePacer::Admit(uint32_t timestamp, DWORD now)
 {
-    if (!anchored || !IsStep(anchorTime, timestamp) || WaitMs(timestamp, now) < -kMaxLagMs)
+    if (!anchored || !IsStep(anchorTime, timestamp))
+        Anchor(timestamp, now);
+    int wait = WaitMs(timestamp, now);
+    if (wait < -kMaxLagMs || (live && rateStep == 0 && wait > kLiveSlackMs))
         Anchor(timestamp, now);
 }
 

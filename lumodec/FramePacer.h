@@ -18,8 +18,11 @@ public:
     static constexpr unsigned kMaxStepMs = 10000;
     // A display this far behind its schedule starts again from now rather than race to catch up.
     static constexpr int kMaxLagMs = 1000;
+    // How long a live frame may wait for its turn at the normal rate.
+    static constexpr int kLiveSlackMs = 5;
 
-    explicit CFramePacer(uint32_t clockRate) : clockRate(clockRate) {}
+    // A live stream is shown as it arrives; a file's frames keep their spacing.
+    explicit CFramePacer(uint32_t clockRate, bool live = false) : clockRate(clockRate), live(live) {}
 
     // Takes a frame into the schedule; the first one, and one after a discontinuity or a long
     // stall, is due at once.
@@ -47,6 +50,7 @@ private:
     bool IsStep(uint32_t from, uint32_t to) const;
 
     uint32_t clockRate;
+    bool live;
     int rateStep = 0;
     bool anchored = false;
     uint32_t anchorTime = 0;

@@ -75,7 +75,14 @@ int CLumoPortTable::FreePort(int port)
 
 int CLumoPortTable::SetStreamOpenMode(int port, int mode)
 {
-    return CheckPort(port) && (mode == LUMO_STREAM_REALTIME || mode == LUMO_STREAM_FILE) ? 1 : 0;
+    if (mode != LUMO_STREAM_REALTIME && mode != LUMO_STREAM_FILE)
+        return 0;
+    CLockGuard guard(lock);
+    Port* p = Find(port);
+    if (!p)
+        return 0;
+    p->live = mode == LUMO_STREAM_REALTIME;
+    return 1;
 }
 
 int CLumoPortTable::OpenStream(int port, const unsigned char* header, int headerLength, int bufferSize)
@@ -89,7 +96,7 @@ int CLumoPortTable::OpenStream(int port, const unsigned char* header, int header
         return 0;
     // make_shared is the one allocation here that throws rather than failing quietly.
     try {
-        p->stream = std::make_shared<CLumoStream>(port, parsed, static_cast<unsigned>(bufferSize));
+        p->stream = std::make_shared<CLumoStream>(port, parsed, static_cast<unsigned>(bufferSize), p->live);
     } catch (const std::bad_alloc&) {
         return 0;
     }

@@ -36,6 +36,8 @@ public:
 private:
     struct Port {
         bool inUse = false;
+        // The open mode for the next stream: real-time (live) unless set to file.
+        bool live = true;
         LumoDisplayCallBack display = nullptr;
         std::shared_ptr<CLumoStream> stream;
     };

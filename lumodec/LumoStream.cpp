@@ -26,9 +26,9 @@ namespace {
 thread_local const CLumoStream* displayedStream = nullptr;
 } // namespace
 
-CLumoStream::CLumoStream(int port, const LumoStreamHeader& header, unsigned bufferSize)
+CLumoStream::CLumoStream(int port, const LumoStreamHeader& header, unsigned bufferSize, bool live)
     : port(port), framed(header.packaging == LumoStreamHeader::kPackagingFramed), bufferSize(bufferSize),
-      queue(bufferSize), pacer(header.clockRate)
+      queue(bufferSize), pacer(header.clockRate, live)
 {
 }
 

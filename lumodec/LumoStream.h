@@ -21,7 +21,7 @@ public:
     // How long the display thread sleeps when it has nothing to do, at most.
     static constexpr DWORD kIdleMs = 5;
 
-    CLumoStream(int port, const LumoStreamHeader& header, unsigned bufferSize);
+    CLumoStream(int port, const LumoStreamHeader& header, unsigned bufferSize, bool live);
 
     // 0 ("not now") when the block would pass the source buffer size.
     int Input(const unsigned char* data, int length);

@@ -40,6 +40,28 @@ TEST(FramePacer, FrameIsDueWhenItsStreamTimeHasPassed)
     }
 }
 
+// A live frame that came ahead of the schedule its first frame set is due at once at the
+// normal rate; at another rate, or from a file, it waits its turn.
+TEST(FramePacer, LiveFramesAreDueAsTheyComeAtTheNormalRate)
+{
+    const struct {
+        bool live;
+        int rateStep;
+        int dueInMs;
+    } cases[] = {{true, 0, 0}, {true, -1, 80}, {false, 0, 40}};
+    for (const auto& c : cases) {
+        CFramePacer pacer(kClock, c.live);
+        if (c.rateStep != 0)
+            ASSERT_TRUE(pacer.StepRate(c.rateStep, kStart));
+        const uint32_t first = 123456;
+        pacer.Admit(first, kStart);
+        pacer.Shown(first);
+        const uint32_t second = first + 40 * kTicksPerMs;
+        pacer.Admit(second, kStart);
+        EXPECT_EQ(pacer.WaitMs(second, kStart), c.dueInMs) << c.live << c.rateStep;
+    }
+}
+
 TEST(FramePacer, PlayedTimeCountsShownStreamTimeIn64MsUnits)
 {
     CFramePacer pacer(kClock);
