@@ -7,13 +7,16 @@
 #include <mutex>
 #endif
 
-// A thread's timed sleep that another thread can end early, once and for good: after Set,
-// every wait returns at once. Lets a thread that has something to do every few seconds sleep
-// that long instead of napping and looking at a flag (each nap costs a wake-up, which under
-// Wine goes through the wineserver).
+// A thread's timed sleep that another thread can end early. Lets a thread that has something
+// to do now and then sleep that long instead of napping and looking at a flag (each nap costs a
+// wake-up, which under Wine goes through the wineserver).
 class CWakeEvent {
 public:
-    CWakeEvent();
+    // ForGood: after Set, every wait returns at once. Once: a Set ends one wait (the current or
+    // the next), which consumes it.
+    enum class Mode { ForGood, Once };
+
+    explicit CWakeEvent(Mode mode = Mode::ForGood);
     ~CWakeEvent();
     CWakeEvent(const CWakeEvent&) = delete;
     CWakeEvent& operator=(const CWakeEvent&) = delete;
@@ -29,6 +32,7 @@ private:
 #else
     std::mutex mutex;
     std::condition_variable condition;
+    const bool once;
     bool set = false;
 #endif
 };

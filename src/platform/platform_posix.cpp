@@ -223,7 +223,7 @@ void CReceiveWait::Wake()
         shutdown(socket, SHUT_RD);
 }
 
-CWakeEvent::CWakeEvent() = default;
+CWakeEvent::CWakeEvent(Mode mode) : once(mode == Mode::Once) {}
 
 CWakeEvent::~CWakeEvent() = default;
 
@@ -231,12 +231,17 @@ void CWakeEvent::Wait(DWORD milliseconds)
 {
     std::unique_lock<std::mutex> guard(mutex);
     condition.wait_for(guard, std::chrono::milliseconds(milliseconds), [this] { return set; });
+    if (once)
+        set = false;
 }
 
+// Notified outside the mutex, which the woken thread takes first thing.
 void CWakeEvent::Set()
 {
-    std::lock_guard<std::mutex> guard(mutex);
-    set = true;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        set = true;
+    }
     condition.notify_all();
 }
 

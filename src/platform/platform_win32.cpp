@@ -132,9 +132,9 @@ void CReceiveWait::Wake()
         SetEvent(wakeEvent);
 }
 
-// Manual-reset: once set it stays set. Without an event (none could be made) a wait is a
-// plain sleep, as the nap it replaces.
-CWakeEvent::CWakeEvent() : event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+// Manual-reset for good (once set it stays set), auto-reset for once. Without an event (none
+// could be made) a wait is a plain sleep, as the nap it replaces.
+CWakeEvent::CWakeEvent(Mode mode) : event(CreateEventW(nullptr, mode == Mode::ForGood, FALSE, nullptr)) {}
 
 CWakeEvent::~CWakeEvent()
 {

@@ -1,5 +1,6 @@
 #include "fakes/LoopbackSocket.h"
 #include "platform/LockGuard.h"
+#include "platform/WakeEvent.h"
 #include "platform/platform.h"
 
 #include <atomic>
@@ -34,6 +35,31 @@ TEST(Ticks, CountMillisecondsLikeTheSleepsBetweenThem)
     const DWORD kTimerTickMs = 16;
     EXPECT_GE(elapsed, 120u - kTimerTickMs);
     EXPECT_LT(elapsed, 1000u);
+}
+
+// A Set from another thread ends the wait in progress; the next wait then ends at once only
+// when the event was set for good.
+TEST(WakeEvent, SetEndsTheWaitAndForGoodEveryLaterOne)
+{
+    const struct {
+        CWakeEvent::Mode mode;
+        bool laterWaitEndsAtOnce;
+    } cases[] = {{CWakeEvent::Mode::ForGood, true}, {CWakeEvent::Mode::Once, false}};
+    for (const auto& c : cases) {
+        CWakeEvent event(c.mode);
+        std::thread setter([&] {
+            Sleep(20);
+            event.Set();
+        });
+        DWORD before = GetTickCount();
+        event.Wait(5000);
+        EXPECT_LT(GetTickCount() - before, 1000u);
+        setter.join();
+        before = GetTickCount();
+        event.Wait(300);
+        DWORD later = GetTickCount() - before;
+        EXPECT_EQ(later < 150, c.laterWaitEndsAtOnce) << later << " ms";
+    }
 }
 
 TEST(Sockets, ReceiveTimeOutIsInMillisecondsAndLingerIsOn)
