@@ -34,8 +34,25 @@ CLumoStream::CLumoStream(int port, const LumoStreamHeader& header, unsigned buff
 
 int CLumoStream::Input(const unsigned char* data, int length)
 {
-    CLockGuard guard(lock);
-    return queue.Push(data, length) ? 1 : 0;
+    bool wakeDisplay = false;
+    {
+        CLockGuard guard(lock);
+        if (!queue.Push(data, length))
+            return 0;
+        wakeDisplay = awaitingInput && EndsFrame(data, length);
+        awaitingInput = awaitingInput && !wakeDisplay;
+    }
+    // Outside the lock, which the display thread takes first thing.
+    if (wakeDisplay)
+        wake.Set();
+    return 1;
+}
+
+// A datagram is one RTP packet, and the marker bit ends a frame: the display thread is woken
+// once a frame, not once a packet. A framed block may end one anywhere.
+bool CLumoStream::EndsFrame(const unsigned char* data, int length) const
+{
+    return framed || (length > 1 && (data[1] & 0x80) != 0);
 }
 
 unsigned CLumoStream::QueuedBytes()
@@ -53,6 +70,7 @@ int CLumoStream::Play(HWND newWindow)
     else if (state == Stopped && (displayRunning || !StartDisplay()))
         return 0;
     state = Playing;
+    wake.Set();
     return 1;
 }
 
@@ -64,6 +82,7 @@ int CLumoStream::Pause(int pause)
     if (!pause && state == Paused)
         pacer.Resume(GetTickCount());
     state = pause ? Paused : Playing;
+    wake.Set();
     return 1;
 }
 
@@ -74,6 +93,7 @@ int CLumoStream::Stop()
         state = Stopped;
         stopping = displayRunning;
         pacer.Clear();
+        wake.Set();
     }
     if (displayedStream != this) {
         while (DisplayRunning())
@@ -87,6 +107,7 @@ void CLumoStream::ResetSource()
     CLockGuard guard(lock);
     queue.Clear();
     resetPending = displayRunning;
+    wake.Set();
 }
 
 unsigned CLumoStream::PlayedTime()
@@ -98,7 +119,10 @@ unsigned CLumoStream::PlayedTime()
 int CLumoStream::StepRate(int step)
 {
     CLockGuard guard(lock);
-    return pacer.StepRate(step, GetTickCount()) ? 1 : 0;
+    if (!pacer.StepRate(step, GetTickCount()))
+        return 0;
+    wake.Set();
+    return 1;
 }
 
 bool CLumoStream::DisplayRunning()
@@ -164,12 +188,12 @@ void CLumoStream::RunDisplay(DisplayRun& run)
             run.admitted = false;
             if (!run.holding) {
                 Paint(run, false);
-                Sleep(kIdleMs);
+                wake.Wait(kIdleMs);
             }
             break;
         case Next::Wait:
             Paint(run, false);
-            Sleep(waitMs);
+            wake.Wait(waitMs);
             break;
         }
     }
@@ -216,6 +240,7 @@ bool CLumoStream::TakeFrame(DisplayRun& run)
             CLockGuard guard(lock);
             if (!resetPending && !stopping)
                 block = queue.Pop();
+            awaitingInput = !block;
         }
         if (!block)
             return false;

@@ -4,6 +4,7 @@
 #include "FramePacer.h"
 #include "LumoStreamHeader.h"
 #include "platform/CriticalSection.h"
+#include "platform/WakeEvent.h"
 #include "decoder/lumodec.h"
 
 #include <atomic>
@@ -18,8 +19,11 @@
 // lives until its thread has left it.
 class CLumoStream : public std::enable_shared_from_this<CLumoStream> {
 public:
-    // How long the display thread sleeps when it has nothing to do, at most.
-    static constexpr DWORD kIdleMs = 5;
+    // How long the display thread sleeps at most when nothing wakes it (the end of a frame it
+    // waits for, a call that changes its schedule): a little over a frame at 25 fps, so that
+    // a playing stream is not woken between its frames. Only a window that lost its picture
+    // needs the thread then, and gets the picture back within this time.
+    static constexpr DWORD kIdleMs = 50;
 
     CLumoStream(int port, const LumoStreamHeader& header, unsigned bufferSize, bool live);
 
@@ -42,6 +46,7 @@ private:
     enum class Next { End, Show, Decode, Wait };
     struct DisplayRun;
 
+    bool EndsFrame(const unsigned char* data, int length) const;
     static void DisplayThread(void* argument);
     bool StartDisplay();
     void RunDisplay(DisplayRun& run);
@@ -57,6 +62,7 @@ private:
     const unsigned bufferSize;
     std::atomic<LumoDisplayCallBack> display{nullptr};
     std::atomic<HWND> window{nullptr};
+    CWakeEvent wake{CWakeEvent::Mode::Once};
 
     // Guards everything below; never held while a callback runs or a frame decodes.
     CCriticalSection lock;
@@ -66,4 +72,6 @@ private:
     bool displayRunning = false;
     bool stopping = false;
     bool resetPending = false;
+    // The display thread found the queue empty: the next input that ends a frame wakes it.
+    bool awaitingInput = false;
 };
