@@ -1,8 +1,9 @@
 // decode_live: live streams through the client and the decoder stand-in as a host with windows
 // runs them, for bench/compare.py. Each round opens N players of the URL (over UDP), plays them
-// and, once every one has shown a picture, measures a window of S seconds: the process's CPU and
-// the frames shown in it, and for the frames that arrived in it, whether and how soon after
-// their last packet reached the data callback they were shown. Prints one JSON object a round.
+// and, a second after every one has shown a picture, measures a window of S seconds: the
+// process's CPU and the frames shown in it, and for the frames that arrived in it, whether and
+// how soon after their last packet reached the data callback they were shown. Prints one JSON
+// object a round.
 //   decode_live URL [--seconds S] [--streams N[,M...]]      defaults: 10 s; 1
 #include "BenchOptions.h"
 #include "CpuMeter.h"
@@ -21,6 +22,10 @@ namespace {
 const double kOnTimeMs = 100;
 // Time for every stream to show its first picture: a key frame may be a second away.
 const double kFirstPictureWaitMs = 5000;
+// The window opens this long after every stream has shown its first picture, as FFmpeg's opens a
+// second after it began to decode: neither side's start-up (the decoder's first allocations,
+// its pages touched for the first time) is counted.
+const auto kSettleTime = std::chrono::seconds(1);
 // Frames that arrived at the end of the window are given this long to be shown.
 const auto kDrainTime = std::chrono::milliseconds(500);
 
@@ -95,6 +100,8 @@ bool MeasureRound(const std::string& url, int count, int seconds)
     double deadline = CLiveViewer::Now() + kFirstPictureWaitMs;
     while (started && !AllShown(viewers) && CLiveViewer::Now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (started)
+        std::this_thread::sleep_for(kSettleTime);
     double from = CLiveViewer::Now();
     CCpuMeter cpu;
     if (started)
