@@ -143,10 +143,31 @@ TEST(LumoStream, RateStaysWithinFourStepsEitherWay)
     EXPECT_EQ(Lumo_Slow(stream.Port()), 0);
 }
 
-// Over framed input, so that the whole path from pieces of a TCP stream is run here too.
+// Two frames a second apart, queued at once: a real-time stream shows the second as soon as it
+// can, a file when its second has passed. The mode is the one set before the stream opened.
+TEST(LumoStream, RealTimeStreamIsShownAsItComesAFileAtItsPace)
+{
+    const struct {
+        int mode;
+        bool paced;
+    } cases[] = {{LUMO_STREAM_REALTIME, false}, {LUMO_STREAM_FILE, true}};
+    for (const auto& c : cases) {
+        CTestPort stream(LumoStreamHeader::kPackagingDatagrams, CTestPort::kSourceBufferSize, c.mode);
+        ASSERT_TRUE(stream.Feed(Packetize(TestVideo(2), 90000)));
+        DWORD start = GetTickCount();
+        ASSERT_NE(Lumo_Play(stream.Port(), nullptr), 0);
+        // 1000 ms of stream time is 15 units of 64 ms.
+        ASSERT_TRUE(WaitUntil([&] { return Lumo_GetPlayedTimeEx(stream.Port()) == 15; }));
+        DWORD elapsed = GetTickCount() - start;
+        EXPECT_EQ(elapsed >= 900, c.paced) << c.mode << ": " << elapsed << " ms";
+    }
+}
+
+// Over framed input, so that the whole path from pieces of a TCP stream is run here too. A
+// file's frames are paced.
 TEST(LumoStream, PlayedTimeAdvancesIn64MsUnitsAndHoldsWhilePaused)
 {
-    CTestPort stream(LumoStreamHeader::kPackagingFramed);
+    CTestPort stream(LumoStreamHeader::kPackagingFramed, CTestPort::kSourceBufferSize, LUMO_STREAM_FILE);
     int port = stream.Port();
     // 100 frames 10 ms apart: 990 ms from the first to the last, 15 whole units of 64 ms.
     ASSERT_TRUE(stream.Feed(Split(Framed(Packetize(TestVideo(100), kTicksPerFrame)), {333})));

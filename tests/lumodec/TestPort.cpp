@@ -3,10 +3,11 @@
 #include "fakes/WaitUntil.h"
 #include "decoder/lumodec.h"
 
-CTestPort::CTestPort(uint32_t packaging, int bufferSize)
+CTestPort::CTestPort(uint32_t packaging, int bufferSize, int mode)
 {
     Bytes header = Header(packaging);
-    open = Lumo_GetPort(&port) && Lumo_OpenStream(port, header.data(), static_cast<int>(header.size()), bufferSize);
+    open = Lumo_GetPort(&port) && Lumo_SetStreamOpenMode(port, mode) &&
+           Lumo_OpenStream(port, header.data(), static_cast<int>(header.size()), bufferSize);
 }
 
 CTestPort::~CTestPort()

@@ -11,7 +11,9 @@ class CTestPort {
 public:
     static constexpr int kSourceBufferSize = 1310720;
 
-    explicit CTestPort(uint32_t packaging = LumoStreamHeader::kPackagingDatagrams, int bufferSize = kSourceBufferSize);
+    // Mode: as Lumo_SetStreamOpenMode takes it (the stand-in opens a real-time stream by default).
+    explicit CTestPort(uint32_t packaging = LumoStreamHeader::kPackagingDatagrams, int bufferSize = kSourceBufferSize,
+                       int mode = 0);
     ~CTestPort();
     CTestPort(const CTestPort&) = delete;
     CTestPort& operator=(const CTestPort&) = delete;
