@@ -21,15 +21,16 @@ bool CFramePacer::IsStep(uint32_t from, uint32_t to) const
     return ticks < 0x80000000u && static_cast<uint64_t>(ticks) * 1000 <= static_cast<uint64_t>(kMaxStepMs) * clockRate;
 }
 
-// A live frame at the normal rate that would wait longer than the slack moves the anchor: the
-// first frame shown sets the schedule, and when it came late (a slow key frame, a busy start)
-// every later frame would otherwise keep its delay.
+// A live frame at the normal rate is never held back: one that would wait moves the anchor to
+// itself. The anchor is taken when a frame has been decoded, and the first frame shown, a key
+// frame, decodes slower than those after it (or came late, at a busy start): any allowance to
+// wait would hold every later frame back by that much.
 void CFramePacer::Admit(uint32_t timestamp, DWORD now)
 {
     if (!anchored || !IsStep(anchorTime, timestamp))
         Anchor(timestamp, now);
     int wait = WaitMs(timestamp, now);
-    if (wait < -kMaxLagMs || (live && rateStep == 0 && wait > kLiveSlackMs))
+    if (wait < -kMaxLagMs || (live && rateStep == 0 && wait > 0))
         Anchor(timestamp, now);
 }
 

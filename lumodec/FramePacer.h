@@ -18,8 +18,6 @@ public:
     static constexpr unsigned kMaxStepMs = 10000;
     // A display this far behind its schedule starts again from now rather than race to catch up.
     static constexpr int kMaxLagMs = 1000;
-    // How long a live frame may wait for its turn at the normal rate.
-    static constexpr int kLiveSlackMs = 5;
 
     // A live stream is shown as it arrives; a file's frames keep their spacing.
     explicit CFramePacer(uint32_t clockRate, bool live = false) : clockRate(clockRate), live(live) {}
