@@ -9,6 +9,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
+#include <libavutil/log.h>
 }
 
 struct CVideoDecoder::State {
@@ -28,6 +29,13 @@ void DecoderPictureFree::operator()(AVFrame* frame) const
 }
 
 namespace {
+
+// The decoder's complaints about damaged input (a slice whose parameter sets were lost, a frame
+// without slices) are expected on a network stream and handled: the stream waits for the next
+// key frame. They are demoted from errors to verbose lines of this decoder's context alone, so
+// that they stay out of the host's stderr unless the host asks FFmpeg for its verbose output.
+// The process's log callback and level belong to the host, which may use FFmpeg itself.
+const int kLogLevelOffset = AV_LOG_VERBOSE - AV_LOG_ERROR;
 
 // Only 4:2:0 pictures, and only of sizes a YV12 copy could take, are handed out.
 bool TakePlanes(const AVFrame& in, PicturePlanes& out)
@@ -63,6 +71,7 @@ bool CVideoDecoder::Open()
         return false;
     // One thread per stream: the display thread decodes, and a host may run many streams.
     opened->context->thread_count = 1;
+    opened->context->log_level_offset = kLogLevelOffset;
     if (avcodec_open2(opened->context, codec, nullptr) < 0)
         return false;
     state = std::move(opened);
