@@ -84,11 +84,22 @@ std::optional<double> CFrameLog::FirstShown() const
     return showings.front().at;
 }
 
+int CFrameLog::CountBetween(const std::vector<Event>& events, double from, double to)
+{
+    int count = 0;
+    for (const Event& event : events)
+        count += event.at >= from && event.at < to ? 1 : 0;
+    return count;
+}
+
 int CFrameLog::ShownBetween(double from, double to) const
 {
     std::lock_guard<std::mutex> guard(mutex);
-    int count = 0;
-    for (const Event& shown : showings)
-        count += shown.at >= from && shown.at < to ? 1 : 0;
-    return count;
+    return CountBetween(showings, from, to);
+}
+
+int CFrameLog::ArrivedBetween(double from, double to) const
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    return CountBetween(arrivals, from, to);
 }

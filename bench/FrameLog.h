@@ -35,6 +35,8 @@ public:
     std::optional<double> FirstShown() const;
     // Frames shown in [from, to).
     int ShownBetween(double from, double to) const;
+    // Frames whose last packet arrived in [from, to).
+    int ArrivedBetween(double from, double to) const;
 
 private:
     struct Event {
@@ -46,4 +48,6 @@ private:
     std::vector<Event> arrivals;
     std::vector<Event> showings;
     std::vector<Event> keys; // arrivals of key frames' first packets
+
+    static int CountBetween(const std::vector<Event>& events, double from, double to);
 };

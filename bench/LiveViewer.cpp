@@ -30,14 +30,20 @@ bool CLiveViewer::Create()
 // The host is not told which decoder port its player got; the stand-in hands out the lowest
 // free one, so in a process whose viewers are opened one after another, all others stopped,
 // the index-th viewer has port index. Registering fails on a port not in use.
-bool CLiveViewer::Open(const std::string& url, int index)
+bool CLiveViewer::Open(const std::string& url, int index, bool watch)
 {
+    watched = watch;
     openedAt = Now();
     if (StreamClient_OpenURL(id, url.c_str(), this) != 1 || index >= kMaxPorts)
         return false;
     port = index;
     viewers[port].store(this);
-    return Lumo_SetDisplayCallBack(port, &CLiveViewer::OnShown) != 0;
+    return !watched || Lumo_SetDisplayCallBack(port, &CLiveViewer::OnShown) != 0;
+}
+
+unsigned CLiveViewer::PlayedUnits() const
+{
+    return port >= 0 ? Lumo_GetPlayedTimeEx(port) : 0;
 }
 
 bool CLiveViewer::Play()

@@ -13,12 +13,16 @@
 class CLiveViewer : public CStreamNotify {
 public:
     bool Create();
-    // Opens the URL and registers the display callback on the decoder port expected for the
-    // index-th viewer; false when either fails.
-    bool Open(const std::string& url, int index);
+    // Opens the URL and, for a watched viewer, registers the display callback on the decoder
+    // port expected for the index-th viewer; false when either fails.
+    bool Open(const std::string& url, int index, bool watch);
     bool Play();
     void Stop();
+    // The decoder's played time, in its units of 64 ms.
+    unsigned PlayedUnits() const;
 
+    // Whether the display callback logs this viewer's frames as they are shown.
+    bool Watched() const { return watched; }
     // When OpenURL was called, on the log's clock.
     double OpenedAt() const { return openedAt; }
     const CFrameLog& Log() const { return log; }
@@ -30,6 +34,7 @@ private:
 
     int id = -1;
     int port = -1;
+    bool watched = false;
     double openedAt = 0;
     CFrameLog log;
 };

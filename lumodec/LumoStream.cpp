@@ -2,20 +2,22 @@
 
 #include "DecodePipeline.h"
 #include "WindowPainter.h"
+#include "Yv12Picture.h"
 #include "platform/LockGuard.h"
 
 #include <new>
 #include <utility>
 
 // What the display thread owns: its reference to the stream, its pipeline, the frame it holds
-// until the frame is due, the frame shown last (drawn again when the window needs it) and the
-// painter of the window.
+// until the frame is due, the frame shown last (drawn again when the window needs it), the
+// painter of the window and the YV12 copy handed to the display callback.
 struct CLumoStream::DisplayRun {
     std::shared_ptr<CLumoStream> stream;
     std::unique_ptr<CDecodePipeline> pipeline;
     std::unique_ptr<CWindowPainter> painter;
     DecodedFrame frame;
     DecodedFrame shown;
+    CYv12Picture yv12;
     bool holding = false;
     bool admitted = false;
 };
@@ -249,13 +251,14 @@ bool CLumoStream::TakeFrame(DisplayRun& run)
     return true;
 }
 
-// The callback may unregister itself or call back into the library: no lock is held here. The
-// frame is kept as the one shown (swapped, not copied) so that the window can get it again.
+// The callback may unregister itself or call back into the library: no lock is held here. Only
+// a registered callback costs a YV12 copy. The frame is kept as the one shown (swapped, not
+// copied) so that the window can get it again.
 void CLumoStream::Show(DisplayRun& run, uint32_t stamp)
 {
     LumoDisplayCallBack callback = display.load(std::memory_order_acquire);
-    const CYv12Picture& picture = run.frame.picture;
-    if (callback && run.frame.hasPicture)
+    CYv12Picture& picture = run.yv12;
+    if (callback && run.frame.hasPicture && picture.CopyFrom(run.frame.planes))
         callback(port, picture.Data(), static_cast<int>(picture.Size()), picture.Width(), picture.Height(),
                  static_cast<int>(stamp), CYv12Picture::kPictureType, 0);
     bool fresh = run.frame.hasPicture;
@@ -267,6 +270,6 @@ void CLumoStream::Show(DisplayRun& run, uint32_t stamp)
 // Between frames too, so that a paused picture is drawn again where the window lost it.
 void CLumoStream::Paint(DisplayRun& run, bool fresh)
 {
-    run.painter->Update(window.load(std::memory_order_relaxed), run.shown.hasPicture ? &run.shown.picture : nullptr,
+    run.painter->Update(window.load(std::memory_order_relaxed), run.shown.hasPicture ? &run.shown.planes : nullptr,
                         fresh);
 }

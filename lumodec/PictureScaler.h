@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Yv12Picture.h"
+#include "PicturePlanes.h"
 
 #include <cstdint>
 
 struct SwsContext;
 
-// Converts a YV12 picture to 32-bit pixels of another size with libswscale. The context is
+// Converts a 4:2:0 picture to 32-bit pixels of another size with libswscale. The context is
 // kept while the sizes stay the same, since setting one up costs far more than a frame.
 class CPictureScaler {
 public:
@@ -17,7 +17,7 @@ public:
 
     // Pixels as 32-bit words 0x00RRGGBB stored in the given byte order. False when libswscale
     // refuses the sizes.
-    bool Scale(const CYv12Picture& picture, uint8_t* out, int outStride, int outWidth, int outHeight,
+    bool Scale(const PicturePlanes& picture, uint8_t* out, int outStride, int outWidth, int outHeight,
                bool littleEndian);
 
 private:

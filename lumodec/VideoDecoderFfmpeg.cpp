@@ -1,5 +1,7 @@
 #include "VideoDecoder.h"
 
+#include "Yv12Picture.h"
+
 #include <climits>
 #include <cstring>
 #include <new>
@@ -7,44 +9,47 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
+#include <libavutil/log.h>
 }
 
 struct CVideoDecoder::State {
     AVCodecContext* context = nullptr;
     AVPacket* packet = nullptr;
-    AVFrame* frame = nullptr;
 
     ~State()
     {
-        av_frame_free(&frame);
         av_packet_free(&packet);
         avcodec_free_context(&context);
     }
 };
 
-namespace {
-
-void CopyPlane(unsigned char* out, int width, int height, const uint8_t* in, int stride)
+void DecoderPictureFree::operator()(AVFrame* frame) const
 {
-    // Rows without padding (widths that are multiples of 64 mostly have none): one copy.
-    if (stride == width) {
-        memcpy(out, in, static_cast<size_t>(width) * height);
-        return;
-    }
-    for (int row = 0; row < height; ++row)
-        memcpy(out + static_cast<size_t>(row) * width, in + static_cast<ptrdiff_t>(row) * stride, width);
+    av_frame_free(&frame);
 }
 
-// libavcodec's planes are Y, U, V; YV12 puts V before U.
-bool CopyToYv12(const AVFrame& in, CYv12Picture& out)
+namespace {
+
+// The decoder's complaints about damaged input (a slice whose parameter sets were lost, a frame
+// without slices) are expected on a network stream and handled: the stream waits for the next
+// key frame. They are demoted from errors to verbose lines of this decoder's context alone, so
+// that they stay out of the host's stderr unless the host asks FFmpeg for its verbose output.
+// The process's log callback and level belong to the host, which may use FFmpeg itself.
+const int kLogLevelOffset = AV_LOG_VERBOSE - AV_LOG_ERROR;
+
+// Only 4:2:0 pictures, and only of sizes a YV12 copy could take, are handed out.
+bool TakePlanes(const AVFrame& in, PicturePlanes& out)
 {
-    if ((in.format != AV_PIX_FMT_YUV420P && in.format != AV_PIX_FMT_YUVJ420P) || !out.Resize(in.width, in.height))
+    if ((in.format != AV_PIX_FMT_YUV420P && in.format != AV_PIX_FMT_YUVJ420P) ||
+        CYv12Picture::SizeFor(in.width, in.height) == 0)
         return false;
-    int chromaWidth = in.width / 2;
-    int chromaHeight = in.height / 2;
-    CopyPlane(out.Y(), in.width, in.height, in.data[0], in.linesize[0]);
-    CopyPlane(out.V(), chromaWidth, chromaHeight, in.data[2], in.linesize[2]);
-    CopyPlane(out.U(), chromaWidth, chromaHeight, in.data[1], in.linesize[1]);
+    out.width = in.width;
+    out.height = in.height;
+    for (int i = 0; i < PicturePlanes::kCount; ++i) {
+        // libavcodec's planes are Y, U, V too.
+        out.plane[i] = in.data[i];
+        out.stride[i] = in.linesize[i];
+    }
     return true;
 }
 
@@ -62,11 +67,11 @@ bool CVideoDecoder::Open()
         return false;
     opened->context = avcodec_alloc_context3(codec);
     opened->packet = av_packet_alloc();
-    opened->frame = av_frame_alloc();
-    if (!opened->context || !opened->packet || !opened->frame)
+    if (!opened->context || !opened->packet)
         return false;
     // One thread per stream: the display thread decodes, and a host may run many streams.
     opened->context->thread_count = 1;
+    opened->context->log_level_offset = kLogLevelOffset;
     if (avcodec_open2(opened->context, codec, nullptr) < 0)
         return false;
     state = std::move(opened);
@@ -85,13 +90,22 @@ bool CVideoDecoder::Send(const unsigned char* data, size_t size, uint32_t timest
 }
 
 // A picture in a layout other than 4:2:0 is still shown (timed), without a picture to hand out.
+// The frame's picture object is reused: what it held goes back to the decoder first.
 bool CVideoDecoder::Receive(DecodedFrame* frame)
 {
-    if (!state || avcodec_receive_frame(state->context, state->frame) < 0)
+    if (!state)
         return false;
-    frame->timestamp = static_cast<uint32_t>(state->frame->pts);
-    frame->hasPicture = CopyToYv12(*state->frame, frame->picture);
-    av_frame_unref(state->frame);
+    if (!frame->reference)
+        frame->reference.reset(av_frame_alloc());
+    if (!frame->reference)
+        return false;
+    AVFrame* picture = frame->reference.get();
+    av_frame_unref(picture);
+    frame->hasPicture = false;
+    if (avcodec_receive_frame(state->context, picture) < 0)
+        return false;
+    frame->timestamp = static_cast<uint32_t>(picture->pts);
+    frame->hasPicture = TakePlanes(*picture, frame->planes);
     return true;
 }
 

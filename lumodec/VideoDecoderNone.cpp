@@ -8,6 +8,9 @@ struct CVideoDecoder::State {
     bool pending = false;
 };
 
+// Nothing is decoded, so no frame ever holds a picture to give back.
+void DecoderPictureFree::operator()(AVFrame*) const {}
+
 CVideoDecoder::CVideoDecoder() = default;
 
 CVideoDecoder::~CVideoDecoder() = default;

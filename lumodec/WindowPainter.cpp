@@ -49,8 +49,8 @@ struct CWindowPainter::Target {
 
     static Target* Attach(xcb_window_t window);
     // False once the window has gone.
-    bool Update(const CYv12Picture* picture, bool fresh);
-    bool Draw(const CYv12Picture& picture, const WindowWatch& seen);
+    bool Update(const PicturePlanes* picture, bool fresh);
+    bool Draw(const PicturePlanes& picture, const WindowWatch& seen);
 
     CXcbDisplay& display;
     const xcb_gcontext_t gc;
@@ -85,7 +85,7 @@ CWindowPainter::Target* CWindowPainter::Target::Attach(xcb_window_t window)
     return refused ? nullptr : new (std::nothrow) Target(*display, window, *geometry);
 }
 
-bool CWindowPainter::Target::Update(const CYv12Picture* picture, bool fresh)
+bool CWindowPainter::Target::Update(const PicturePlanes* picture, bool fresh)
 {
     pending |= fresh;
     WindowWatch seen = display.Look(&watch);
@@ -99,7 +99,7 @@ bool CWindowPainter::Target::Update(const CYv12Picture* picture, bool fresh)
 }
 
 // A lost area alone is drawn again from the pixels already scaled.
-bool CWindowPainter::Target::Draw(const CYv12Picture& picture, const WindowWatch& seen)
+bool CWindowPainter::Target::Draw(const PicturePlanes& picture, const WindowWatch& seen)
 {
     bool rescale = pending || seen.width != image.Width() || seen.height != image.Height();
     if (rescale && (!image.Resize(seen.width, seen.height) ||
@@ -116,7 +116,7 @@ CWindowPainter::CWindowPainter() = default;
 CWindowPainter::~CWindowPainter() = default;
 
 // A handle is tried once: a refused one is not asked about again until the handle changes.
-void CWindowPainter::Update(HWND newWindow, const CYv12Picture* picture, bool fresh)
+void CWindowPainter::Update(HWND newWindow, const PicturePlanes* picture, bool fresh)
 {
     if (newWindow != window) {
         target.reset();

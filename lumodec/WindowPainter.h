@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Yv12Picture.h"
+#include "PicturePlanes.h"
 #include "platform/platform.h"
 
 #include <memory>
@@ -19,11 +19,11 @@ public:
     CWindowPainter(const CWindowPainter&) = delete;
     CWindowPainter& operator=(const CWindowPainter&) = delete;
 
-    // Keeps the window (null: none) showing the picture, the stream's last shown frame (null:
-    // none yet); fresh says it is a new frame. Called between frames too: the picture is then
+    // Keeps the window (null: none) showing the picture, the stream's last shown frame as the
+    // decoder left it (null: none yet); fresh says it is a new frame. Called between frames too: the picture is then
     // drawn again only where the window lost it (exposed, resized), or when the server was still
     // busy with the frame before when it came.
-    void Update(HWND window, const CYv12Picture* picture, bool fresh);
+    void Update(HWND window, const PicturePlanes* picture, bool fresh);
 
 private:
     struct Target;

@@ -8,6 +8,6 @@ CWindowPainter::CWindowPainter() = default;
 
 CWindowPainter::~CWindowPainter() = default;
 
-void CWindowPainter::Update(HWND, const CYv12Picture*, bool)
+void CWindowPainter::Update(HWND, const PicturePlanes*, bool)
 {
 }

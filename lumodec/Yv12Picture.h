@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PicturePlanes.h"
+
 #include <cstddef>
 #include <memory>
 
@@ -17,6 +19,8 @@ public:
 
     // Makes room for a picture of that size, keeping the buffer when it is large enough.
     bool Resize(int width, int height);
+    // Becomes a copy of the picture; false for a size Resize refuses.
+    bool CopyFrom(const PicturePlanes& picture);
     int Width() const { return width; }
     int Height() const { return height; }
     size_t Size() const { return SizeFor(width, height); }

@@ -1,6 +1,7 @@
 #include "TestPicture.h"
 #include "TestPort.h"
 #include "TestStream.h"
+#include "VideoDecoder.h"
 #include "fakes/WaitUntil.h"
 #include "platform/CriticalSection.h"
 #include "platform/LockGuard.h"
@@ -125,6 +126,19 @@ TEST(Decode, CallbackMayStopItsOwnStream)
     EXPECT_EQ(Lumo_Pause(stream.Port(), 1), 0);
     EXPECT_NE(Lumo_CloseStream(stream.Port()), 0);
     EXPECT_EQ(Shown().size(), 1u);
+}
+
+// A P slice of a stream whose parameter sets never came: the decoder refuses it, to itself.
+TEST(Decode, DamagedInputLeavesTheHostsStderrQuiet)
+{
+    CVideoDecoder decoder;
+    ASSERT_TRUE(decoder.Open());
+    const unsigned char slice[] = {0, 0, 0, 1, 0x41, 0x9a, 0x00, 0x10, 0x20, 0x30, 0x40};
+    DecodedFrame frame;
+    testing::internal::CaptureStderr();
+    decoder.Send(slice, sizeof slice, 0);
+    decoder.Receive(&frame);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 } // namespace
