@@ -3,6 +3,7 @@
 #include "DecodePipeline.h"
 #include "WindowPainter.h"
 #include "platform/LockGuard.h"
+#include "platform/ThreadPointer.h"
 
 #include <new>
 #include <utility>
@@ -23,7 +24,7 @@ struct CLumoStream::DisplayRun {
 namespace {
 // The stream whose display thread this is: a Stop from inside a display callback must not wait
 // for its own thread.
-thread_local const CLumoStream* displayedStream = nullptr;
+CThreadPointer displayedStream;
 } // namespace
 
 CLumoStream::CLumoStream(int port, const LumoStreamHeader& header, unsigned bufferSize, bool live)
@@ -95,7 +96,7 @@ int CLumoStream::Stop()
         pacer.Clear();
         wake.Set();
     }
-    if (displayedStream != this) {
+    if (displayedStream.Get() != this) {
         while (DisplayRunning())
             Sleep(1);
     }
@@ -146,7 +147,7 @@ bool CLumoStream::StartDisplay()
     displayRunning = true;
     stopping = false;
     resetPending = false;
-    if (_beginthread(DisplayThread, 0, run.get()) == static_cast<uintptr_t>(-1)) {
+    if (StartModuleThread(DisplayThread, run.get()) != 0) {
         displayRunning = false;
         return false;
     }
@@ -157,7 +158,7 @@ bool CLumoStream::StartDisplay()
 void CLumoStream::DisplayThread(void* argument)
 {
     std::unique_ptr<DisplayRun> run(static_cast<DisplayRun*>(argument));
-    displayedStream = run->stream.get();
+    displayedStream.Set(run->stream.get());
     run->stream->RunDisplay(*run);
     // Nothing is drawn once Stop has returned.
     run->painter.reset();

@@ -46,8 +46,7 @@ int CRtspSource::InitSource(int id, void* user, HWND window, CStreamNotify* host
     // whenever the thread found the lock taken by the SETUP exchange, send an ANNOUNCE right
     // behind the SETUP instead of 4 s later.
     lastKeepAlive = GetTickCount();
-    keepAliveThread = _beginthread(KeepAliveThread, 0, this);
-    if (keepAliveThread == static_cast<uintptr_t>(-1)) {
+    if (StartModuleThread(KeepAliveThread, this) != 0) {
         transport.reset();
         return -1;
     }
@@ -293,7 +292,6 @@ void CRtspSource::KeepAliveLoop()
 // thread may free the source at any moment, so nothing of it is touched after.
 void CRtspSource::RaiseStopFlag()
 {
-    keepAliveThread = static_cast<uintptr_t>(-1);
     keepAliveWake.Set();
     stopFlag.store(true, std::memory_order_release);
 }

@@ -132,5 +132,4 @@ private:
     unsigned char header[kHeaderSize] = {};
     int headerLength = 0;
     DWORD lastKeepAlive = 0;
-    uintptr_t keepAliveThread = static_cast<uintptr_t>(-1);
 };

@@ -32,7 +32,7 @@ int CTransportWrapper::Initialize(int newPlayerId, void* newUserValue, HWND wind
         return -1;
     }
     // From here on the receive thread owns this wrapper.
-    if (_beginthread(ReceiveThread, 0, this) == static_cast<uintptr_t>(-1)) {
+    if (StartModuleThread(ReceiveThread, this) != 0) {
         CleanUp();
         return -1;
     }
