@@ -56,6 +56,12 @@ bool CLumoStream::EndsFrame(const unsigned char* data, int length) const
     return framed || (length > 1 && (data[1] & 0x80) != 0);
 }
 
+void CLumoStream::SetDisplay(LumoDisplayCallBack callback)
+{
+    CLockGuard guard(lock);
+    display = callback;
+}
+
 unsigned CLumoStream::QueuedBytes()
 {
     CLockGuard guard(lock);
@@ -250,11 +256,16 @@ bool CLumoStream::TakeFrame(DisplayRun& run)
     return true;
 }
 
-// The callback may unregister itself or call back into the library: no lock is held here. The
-// frame is kept as the one shown (swapped, not copied) so that the window can get it again.
+// The callback may unregister itself or call back into the library: the lock is held only to
+// read it, so that no callback begins once SetDisplay has replaced it. The frame is kept as the
+// one shown (swapped, not copied) so that the window can get it again.
 void CLumoStream::Show(DisplayRun& run, uint32_t stamp)
 {
-    LumoDisplayCallBack callback = display.load(std::memory_order_acquire);
+    LumoDisplayCallBack callback;
+    {
+        CLockGuard guard(lock);
+        callback = display;
+    }
     const CYv12Picture& picture = run.frame.picture;
     if (callback && run.frame.hasPicture)
         callback(port, picture.Data(), static_cast<int>(picture.Size()), picture.Width(), picture.Height(),

@@ -214,8 +214,12 @@ void CRtspSource::OnConnectFailed()
     NotifySetupResult(0);
 }
 
+// Destroy takes no lock: a keep-alive pass that found the gate open as it began may reach here
+// after Destroy has returned, and must report nothing then.
 void CRtspSource::OnKeepAliveLost()
 {
+    if (!callbackGate.IsOpen())
+        return;
     CHostCallbackScope scope(playerId);
     if (notify)
         notify->OnDisconnect();
@@ -278,7 +282,7 @@ void CRtspSource::KeepAliveLoop()
         if (sinceLast > interval) {
             {
                 CLockGuard guard(lock);
-                if (client && !stopBegun.load(std::memory_order_acquire))
+                if (client && callbackGate.IsOpen())
                     client->SendKeepAlive();
             }
             lastKeepAlive = GetTickCount();
@@ -330,10 +334,10 @@ int CRtspSource::Teardown()
 
 // TEARDOWN's outcome does not matter: the source ends regardless. No keep-alive follows it, and
 // no loss of the server is reported once Stop has returned: the host may free its notification
-// object then, so a keep-alive pass waiting for the lock finds stopBegun and gives up.
+// object then, so a keep-alive pass waiting for the lock finds the gate closed and gives up.
 int CRtspSource::Stop()
 {
-    stopBegun.store(true, std::memory_order_release);
+    callbackGate.Close();
     Teardown();
     RaiseStopFlag();
     return 0;
@@ -341,7 +345,7 @@ int CRtspSource::Stop()
 
 int CRtspSource::Destroy()
 {
-    stopBegun.store(true, std::memory_order_release);
+    callbackGate.Close();
     if (client)
         ReleaseClientPort();
     DropTransport();
