@@ -30,6 +30,21 @@
 // from A's set-up callback while another thread destroys A from B's deadlocks both). The data
 // callback runs on the stream's own thread and may call any export, StreamClient_Stop of its
 // player included.
+//
+// Stopping: once StreamClient_Stop or StreamClient_Destroy has returned, no callback for that
+// player begins. One already running may still run after: neither waits for a data callback,
+// since a callback that waits on the thread calling Stop would deadlock, nor Destroy for
+// OnDisconnect/code 14 (Stop does wait for that one: it needs the control connection, which the
+// keep-alive holds meanwhile). Precisely, a callback begins when the library's thread decides
+// to make it, a step that Stop and Destroy wait for; the host's function gets control a few
+// instructions later, so a callback decided just before Stop may enter it just after Stop has
+// returned. Count that one as already running.
+//
+// Unloading: once every player is stopped or destroyed and FiniStreamClientLib has returned,
+// the library may be unloaded at once (FreeLibrary, dlclose). Its threads that are still ending
+// keep it loaded until they are done; it goes with the last of them, and with it everything the
+// old players held (threads, sockets, client ports). Loaded again before then, it is the same
+// instance, still initialised.
 #ifndef STREAMCLIENT_H
 #define STREAMCLIENT_H
 
@@ -98,7 +113,8 @@ extern "C" {
 // Starts the socket library and sets up the 100 player slots. 0 on success and on every later
 // call; -1 when the socket library cannot be started (the call may be repeated).
 STREAMCLIENT_EXPORT int STREAMCLIENT_CALL InitStreamClientLib();
-// Returns 0 and releases nothing: stop or destroy your players first.
+// Returns 0 and releases nothing: stop or destroy your players first. The library may then be
+// unloaded at once (see Unloading above).
 STREAMCLIENT_EXPORT int STREAMCLIENT_CALL FiniStreamClientLib();
 
 // Creates a player. notify or messageCallBack must be given (either or both). window may be

@@ -4,6 +4,7 @@
 #include "WindowPainter.h"
 #include "Yv12Picture.h"
 #include "platform/LockGuard.h"
+#include "platform/ThreadPointer.h"
 
 #include <new>
 #include <utility>
@@ -25,7 +26,7 @@ struct CLumoStream::DisplayRun {
 namespace {
 // The stream whose display thread this is: a Stop from inside a display callback must not wait
 // for its own thread.
-thread_local const CLumoStream* displayedStream = nullptr;
+CThreadPointer displayedStream;
 } // namespace
 
 CLumoStream::CLumoStream(int port, const LumoStreamHeader& header, unsigned bufferSize, bool live)
@@ -55,6 +56,12 @@ int CLumoStream::Input(const unsigned char* data, int length)
 bool CLumoStream::EndsFrame(const unsigned char* data, int length) const
 {
     return framed || (length > 1 && (data[1] & 0x80) != 0);
+}
+
+void CLumoStream::SetDisplay(LumoDisplayCallBack callback)
+{
+    CLockGuard guard(lock);
+    display = callback;
 }
 
 unsigned CLumoStream::QueuedBytes()
@@ -97,7 +104,7 @@ int CLumoStream::Stop()
         pacer.Clear();
         wake.Set();
     }
-    if (displayedStream != this) {
+    if (displayedStream.Get() != this) {
         while (DisplayRunning())
             Sleep(1);
     }
@@ -148,7 +155,7 @@ bool CLumoStream::StartDisplay()
     displayRunning = true;
     stopping = false;
     resetPending = false;
-    if (_beginthread(DisplayThread, 0, run.get()) == static_cast<uintptr_t>(-1)) {
+    if (StartModuleThread(DisplayThread, run.get()) != 0) {
         displayRunning = false;
         return false;
     }
@@ -159,7 +166,7 @@ bool CLumoStream::StartDisplay()
 void CLumoStream::DisplayThread(void* argument)
 {
     std::unique_ptr<DisplayRun> run(static_cast<DisplayRun*>(argument));
-    displayedStream = run->stream.get();
+    displayedStream.Set(run->stream.get());
     run->stream->RunDisplay(*run);
     // Nothing is drawn once Stop has returned.
     run->painter.reset();
@@ -251,12 +258,17 @@ bool CLumoStream::TakeFrame(DisplayRun& run)
     return true;
 }
 
-// The callback may unregister itself or call back into the library: no lock is held here. Only
-// a registered callback costs a YV12 copy. The frame is kept as the one shown (swapped, not
-// copied) so that the window can get it again.
+// The callback may unregister itself or call back into the library: the lock is held only to
+// read it, so that no callback begins once SetDisplay has replaced it. Only a registered
+// callback costs a YV12 copy. The frame is kept as the one shown (swapped, not copied) so that
+// the window can get it again.
 void CLumoStream::Show(DisplayRun& run, uint32_t stamp)
 {
-    LumoDisplayCallBack callback = display.load(std::memory_order_acquire);
+    LumoDisplayCallBack callback;
+    {
+        CLockGuard guard(lock);
+        callback = display;
+    }
     CYv12Picture& picture = run.yv12;
     if (callback && run.frame.hasPicture && picture.CopyFrom(run.frame.planes))
         callback(port, picture.Data(), static_cast<int>(picture.Size()), picture.Width(), picture.Height(),

@@ -38,7 +38,8 @@ public:
     void ResetSource();
     unsigned PlayedTime();
     int StepRate(int step);
-    void SetDisplay(LumoDisplayCallBack callback) { display.store(callback, std::memory_order_release); }
+    // Once this has returned, no display callback but the new one begins.
+    void SetDisplay(LumoDisplayCallBack callback);
     unsigned QueuedBytes();
 
 private:
@@ -60,12 +61,12 @@ private:
     const int port;
     const bool framed;
     const unsigned bufferSize;
-    std::atomic<LumoDisplayCallBack> display{nullptr};
     std::atomic<HWND> window{nullptr};
     CWakeEvent wake{CWakeEvent::Mode::Once};
 
     // Guards everything below; never held while a callback runs or a frame decodes.
     CCriticalSection lock;
+    LumoDisplayCallBack display = nullptr;
     CBlockQueue queue;
     CFramePacer pacer;
     PlayState state = Stopped;

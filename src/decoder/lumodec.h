@@ -17,7 +17,9 @@
 #define LUMO_EXPORT
 #endif
 
-// Called on the library's display thread for each frame shown while registered.
+// Called on the library's display thread for each frame shown while registered. No call begins
+// once Lumo_Stop, Lumo_CloseStream or Lumo_FreePort of the port has returned, nor once
+// Lumo_SetDisplayCallBack has replaced the callback; one already running may finish after.
 typedef void(LUMO_CALL* LumoDisplayCallBack)(int port, const unsigned char* picture, int size, int width, int height,
                                              int timeStamp, int pictureType, int reserved);
 // Called by the library when it draws a frame into the window; nothing in the client uses it.

@@ -1,6 +1,6 @@
 #include "platform/CriticalSection.h"
 
-CCriticalSection::CCriticalSection()
+CCriticalSection::CCriticalSection() noexcept
 {
     InitializeCriticalSection(&section);
 }

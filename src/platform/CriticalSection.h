@@ -5,7 +5,7 @@
 // Owns one critical section for the object's lifetime. Re-entrant for the thread that holds it.
 class CCriticalSection {
 public:
-    CCriticalSection();
+    CCriticalSection() noexcept;
     ~CCriticalSection();
     CCriticalSection(const CCriticalSection&) = delete;
     CCriticalSection& operator=(const CCriticalSection&) = delete;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/platform.h"
+
 #include <new>
 
 // The one object of T, made on first use in static storage and never destroyed: the library's
@@ -10,6 +12,7 @@ template <typename T>
 T& NeverDestroyed()
 {
     alignas(T) static unsigned char storage[sizeof(T)];
-    static T* object = new (storage) T();
-    return *object;
+    static OnceFlag made;
+    RunOnce(made, [] { new (storage) T(); });
+    return *std::launder(reinterpret_cast<T*>(storage));
 }

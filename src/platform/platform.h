@@ -8,7 +8,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
-#include <process.h>
+
+typedef INIT_ONCE OnceFlag;
 #else
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -27,6 +28,8 @@ struct WSADATA {
     WORD wVersion;
     WORD wHighVersion;
 };
+
+typedef pthread_once_t OnceFlag;
 
 // A recursive mutex: the thread that holds a critical section may enter it again.
 struct CRITICAL_SECTION {
@@ -55,10 +58,20 @@ void DeleteCriticalSection(CRITICAL_SECTION* section);
 DWORD GetTickCount();
 void Sleep(DWORD milliseconds);
 void OutputDebugStringA(const char* text);
-
-// Starts a detached thread; -1 when it cannot be started.
-uintptr_t _beginthread(void (*start)(void*), unsigned stackSize, void* argument);
 #endif
+
+// Starts a detached thread that runs start(argument). The thread keeps the module this code is
+// linked into (the shared library, or the program) loaded until start has returned, and lets
+// go of it as its very last act, in code outside the module: a host may unload the library
+// while the thread is still ending, and the module goes once its last thread is done. 0, or -1
+// when the thread cannot be started.
+int StartModuleThread(void (*start)(void*), void* argument);
+
+// Runs init once for the flag, a zero-initialised static: the first thread to come runs it, the
+// others wait until it is done. In place of a function-local static, whose guard on Windows goes
+// through the C++ runtime's threads, which leave a thread handle and an event behind for each
+// DLL instance they served once it is unloaded.
+void RunOnce(OnceFlag& flag, void (*init)());
 
 // Where a debug line goes: the debugger output, unless a test has taken the lines over.
 typedef void (*DebugOutputHook)(const char* text);

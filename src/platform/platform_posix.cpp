@@ -1,6 +1,7 @@
 #ifndef _WIN32
 #include "platform.h"
 #include "ReceiveWait.h"
+#include "ThreadPointer.h"
 #include "WakeEvent.h"
 
 #include <atomic>
@@ -10,7 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <link.h>
 #include <new>
 #include <poll.h>
 #include <unistd.h>
@@ -44,20 +47,108 @@ bool DebugOutputWanted()
     return value && *value && strcmp(value, "0") != 0;
 }
 
+// How a thread keeps its module mapped. The thread that starts another takes a reference on
+// the module, a dlopen of the module's own file that loads nothing, so that the module cannot go
+// between the start and the new thread's first instruction, and hands it over. The new thread
+// gives it back through a pthread key whose destructor is dlclose itself: the C library calls it
+// after the thread function has returned into the C library, so no code of the module runs once
+// the last reference may be gone. dlclose returns int where a key destructor returns nothing;
+// on the C calling conventions of our targets the unused result is merely left in a register.
+// A thread_local object with a destructor would hold the module too (glibc counts those per
+// module), but glibc then leaves the module mapped when the count drops, until some later
+// dlclose: the module would not go when its threads are done.
+class CModuleKey {
+public:
+    CModuleKey()
+        : created(pthread_key_create(&key, reinterpret_cast<void (*)(void*)>(reinterpret_cast<void (*)()>(&dlclose))) == 0)
+    {
+    }
+    // Runs when the module goes, inside the last dlclose: a host that loads and unloads the
+    // library again and again uses up no keys.
+    ~CModuleKey()
+    {
+        if (created)
+            pthread_key_delete(key);
+    }
+    CModuleKey(const CModuleKey&) = delete;
+    CModuleKey& operator=(const CModuleKey&) = delete;
+
+    bool Created() const { return created; }
+    // For the calling thread's exit. Should the key take no value, the reference stays: the
+    // module then stays loaded, which is safe.
+    void ReleaseAtExit(void* module) const { pthread_setspecific(key, module); }
+
+private:
+    pthread_key_t key;
+    const bool created;
+};
+
+CModuleKey& ModuleKey()
+{
+    static CModuleKey key;
+    return key;
+}
+
+// A reference on the module this code is linked into, or null in the program, which is never
+// unloaded (its entry has no name). False when the module cannot be held.
+bool HoldOwnModule(void** module)
+{
+    Dl_info info;
+    link_map* map = nullptr;
+    if (!dladdr1(reinterpret_cast<void*>(&HoldOwnModule), &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) ||
+        !map)
+        return false;
+    bool program = map->l_name[0] == '\0';
+    *module = program ? nullptr : dlopen(map->l_name, RTLD_LAZY | RTLD_NOLOAD);
+    return program || (*module && ModuleKey().Created());
+}
+
 struct ThreadStart {
     void (*start)(void*);
     void* argument;
+    void* module;
 };
 
 void* RunThread(void* raw)
 {
     ThreadStart launch = *static_cast<ThreadStart*>(raw);
     delete static_cast<ThreadStart*>(raw);
+    if (launch.module)
+        ModuleKey().ReleaseAtExit(launch.module);
     launch.start(launch.argument);
     return nullptr;
 }
 
+// A reference taken for a thread that did not start; the caller runs in the module, which
+// someone else holds, so this is never the last.
+void ReleaseModule(void* module)
+{
+    if (module)
+        dlclose(module);
+}
+
 } // namespace
+
+CThreadPointer::CThreadPointer() : made(pthread_key_create(&slot, nullptr) == 0) {}
+
+// At process exit the library's threads may outlive this: they then read null, as a thread
+// that never set its pointer.
+CThreadPointer::~CThreadPointer()
+{
+    if (made)
+        pthread_key_delete(slot);
+}
+
+const void* CThreadPointer::Get() const
+{
+    return made ? pthread_getspecific(slot) : nullptr;
+}
+
+void CThreadPointer::Set(const void* value)
+{
+    if (made)
+        pthread_setspecific(slot, value);
+}
 
 int WSAStartup(WORD version, WSADATA* data)
 {
@@ -131,24 +222,35 @@ void OutputDebugStringA(const char* text)
         fputs(text, stderr);
 }
 
-uintptr_t _beginthread(void (*start)(void*), unsigned stackSize, void* argument)
+void RunOnce(OnceFlag& flag, void (*init)())
 {
-    ThreadStart* launch = new (std::nothrow) ThreadStart{start, argument};
-    if (!launch)
-        return static_cast<uintptr_t>(-1);
+    pthread_once(&flag, init);
+}
+
+int StartModuleThread(void (*start)(void*), void* argument)
+{
+    void* module = nullptr;
+    if (!HoldOwnModule(&module)) {
+        ReleaseModule(module);
+        return -1;
+    }
+    ThreadStart* launch = new (std::nothrow) ThreadStart{start, argument, module};
+    if (!launch) {
+        ReleaseModule(module);
+        return -1;
+    }
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-    if (stackSize != 0)
-        pthread_attr_setstacksize(&attributes, stackSize);
     pthread_t thread;
     int failed = pthread_create(&thread, &attributes, RunThread, launch);
     pthread_attr_destroy(&attributes);
     if (failed) {
         delete launch;
-        return static_cast<uintptr_t>(-1);
+        ReleaseModule(module);
+        return -1;
     }
-    return static_cast<uintptr_t>(thread);
+    return 0;
 }
 
 void DebugOutput(const char* text)

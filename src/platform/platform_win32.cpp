@@ -1,9 +1,11 @@
 #ifdef _WIN32
 #include "platform.h"
 #include "ReceiveWait.h"
+#include "ThreadPointer.h"
 #include "WakeEvent.h"
 
 #include <atomic>
+#include <new>
 
 namespace {
 
@@ -27,7 +29,86 @@ void IgnorePortUnreachable(SOCKET s)
     WSAIoctl(s, kUdpConnReset, &report, sizeof report, nullptr, 0, &returned, nullptr, nullptr);
 }
 
+struct ThreadStart {
+    void (*start)(void*);
+    void* argument;
+    HMODULE module;
+};
+
+// FreeLibraryAndExitThread gives the module back and ends the thread in one call into the
+// system: no code of the module runs once the last reference may be gone.
+DWORD WINAPI RunThread(void* raw)
+{
+    ThreadStart launch = *static_cast<ThreadStart*>(raw);
+    delete static_cast<ThreadStart*>(raw);
+    launch.start(launch.argument);
+    FreeLibraryAndExitThread(launch.module, 0);
+}
+
+BOOL CALLBACK RunInit(INIT_ONCE*, void* init, void**)
+{
+    reinterpret_cast<void (*)()>(init)();
+    return TRUE;
+}
+
 } // namespace
+
+CThreadPointer::CThreadPointer() : slot(TlsAlloc())
+{
+    made = slot != TLS_OUT_OF_INDEXES;
+}
+
+// The module is going: none of its threads runs any more, and at process exit the system has
+// ended the other threads before the DLL hears of it.
+CThreadPointer::~CThreadPointer()
+{
+    if (made)
+        TlsFree(slot);
+}
+
+// TlsGetValue clears the thread's last error, which a caller may be about to read.
+const void* CThreadPointer::Get() const
+{
+    if (!made)
+        return nullptr;
+    DWORD error = GetLastError();
+    const void* value = TlsGetValue(slot);
+    SetLastError(error);
+    return value;
+}
+
+void CThreadPointer::Set(const void* value)
+{
+    if (made)
+        TlsSetValue(slot, const_cast<void*>(value));
+}
+
+void RunOnce(OnceFlag& flag, void (*init)())
+{
+    InitOnceExecuteOnce(&flag, RunInit, reinterpret_cast<void*>(init), nullptr);
+}
+
+// The reference on the module is taken here, by the starting thread, so that the module cannot
+// go between the start and the new thread's first instruction. CreateThread rather than
+// _beginthread: a thread of _beginthread has its handle closed by the C runtime when the thread
+// function returns, which FreeLibraryAndExitThread bypasses, so every thread would leave its
+// handle behind; here the handle is closed at once instead (the thread runs detached). The C
+// runtime DLL frees what it keeps per thread when the thread ends, however it was started.
+int StartModuleThread(void (*start)(void*), void* argument)
+{
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&RunThread), &module))
+        return -1;
+    ThreadStart* launch = new (std::nothrow) ThreadStart{start, argument, module};
+    HANDLE thread = launch ? CreateThread(nullptr, 0, RunThread, launch, 0, nullptr) : nullptr;
+    if (!thread) {
+        delete launch;
+        FreeLibrary(module);
+        return -1;
+    }
+    CloseHandle(thread);
+    return 0;
+}
 
 void DebugOutput(const char* text)
 {

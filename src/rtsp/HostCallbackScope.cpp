@@ -1,22 +1,26 @@
 #include "rtsp/HostCallbackScope.h"
 
+#include "platform/ThreadPointer.h"
+
 namespace {
-thread_local const CHostCallbackScope* innermost = nullptr;
+// The innermost scope of each thread.
+CThreadPointer innermost;
 } // namespace
 
-CHostCallbackScope::CHostCallbackScope(int id) : playerId(id), outer(innermost)
+CHostCallbackScope::CHostCallbackScope(int id)
+    : playerId(id), outer(static_cast<const CHostCallbackScope*>(innermost.Get()))
 {
-    innermost = this;
+    innermost.Set(this);
 }
 
 CHostCallbackScope::~CHostCallbackScope()
 {
-    innermost = outer;
+    innermost.Set(outer);
 }
 
 bool CHostCallbackScope::IsActiveFor(int id)
 {
-    for (const CHostCallbackScope* scope = innermost; scope; scope = scope->outer) {
+    for (auto scope = static_cast<const CHostCallbackScope*>(innermost.Get()); scope; scope = scope->outer) {
         if (scope->playerId == id)
             return true;
     }

@@ -46,8 +46,7 @@ int CRtspSource::InitSource(int id, void* user, HWND window, CStreamNotify* host
     // whenever the thread found the lock taken by the SETUP exchange, send an ANNOUNCE right
     // behind the SETUP instead of 4 s later.
     lastKeepAlive = GetTickCount();
-    keepAliveThread = _beginthread(KeepAliveThread, 0, this);
-    if (keepAliveThread == static_cast<uintptr_t>(-1)) {
+    if (StartModuleThread(KeepAliveThread, this) != 0) {
         transport.reset();
         return -1;
     }
@@ -215,8 +214,12 @@ void CRtspSource::OnConnectFailed()
     NotifySetupResult(0);
 }
 
+// Destroy takes no lock: a keep-alive pass that found the gate open as it began may reach here
+// after Destroy has returned, and must report nothing then.
 void CRtspSource::OnKeepAliveLost()
 {
+    if (!callbackGate.IsOpen())
+        return;
     CHostCallbackScope scope(playerId);
     if (notify)
         notify->OnDisconnect();
@@ -279,7 +282,7 @@ void CRtspSource::KeepAliveLoop()
         if (sinceLast > interval) {
             {
                 CLockGuard guard(lock);
-                if (client && !stopBegun.load(std::memory_order_acquire))
+                if (client && callbackGate.IsOpen())
                     client->SendKeepAlive();
             }
             lastKeepAlive = GetTickCount();
@@ -293,7 +296,6 @@ void CRtspSource::KeepAliveLoop()
 // thread may free the source at any moment, so nothing of it is touched after.
 void CRtspSource::RaiseStopFlag()
 {
-    keepAliveThread = static_cast<uintptr_t>(-1);
     keepAliveWake.Set();
     stopFlag.store(true, std::memory_order_release);
 }
@@ -332,10 +334,10 @@ int CRtspSource::Teardown()
 
 // TEARDOWN's outcome does not matter: the source ends regardless. No keep-alive follows it, and
 // no loss of the server is reported once Stop has returned: the host may free its notification
-// object then, so a keep-alive pass waiting for the lock finds stopBegun and gives up.
+// object then, so a keep-alive pass waiting for the lock finds the gate closed and gives up.
 int CRtspSource::Stop()
 {
-    stopBegun.store(true, std::memory_order_release);
+    callbackGate.Close();
     Teardown();
     RaiseStopFlag();
     return 0;
@@ -343,7 +345,7 @@ int CRtspSource::Stop()
 
 int CRtspSource::Destroy()
 {
-    stopBegun.store(true, std::memory_order_release);
+    callbackGate.Close();
     if (client)
         ReleaseClientPort();
     DropTransport();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CallbackGate.h"
 #include "platform/CriticalSection.h"
 #include "platform/WakeEvent.h"
 #include "platform/platform.h"
@@ -118,9 +119,9 @@ private:
     CPortPool& tcpPorts;
     int playerId = -1;
     void* userValue = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
-    // Up from the first moment of Stop or Destroy: the keep-alive thread sends and reports nothing
-    // more. The stop flag comes later, when the source is handed to that thread.
-    std::atomic<bool> stopBegun{false};
+    // Closed at the first moment of Stop or Destroy: the keep-alive thread sends and reports
+    // nothing more. The stop flag comes later, when the source is handed to that thread.
+    CCallbackGate callbackGate;
     std::atomic<bool> stopFlag{false};
     // Set just before the stop flag: ends the keep-alive thread's sleep at once.
     CWakeEvent keepAliveWake;
@@ -132,5 +133,4 @@ private:
     unsigned char header[kHeaderSize] = {};
     int headerLength = 0;
     DWORD lastKeepAlive = 0;
-    uintptr_t keepAliveThread = static_cast<uintptr_t>(-1);
 };

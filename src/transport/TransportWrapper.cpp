@@ -3,6 +3,10 @@
 
 #include <new>
 
+namespace {
+std::atomic<CTransportWrapper::DeliveryHook> deliveryHook{nullptr};
+} // namespace
+
 int CTransportWrapper::Initialize(int newPlayerId, void* newUserValue, HWND window, StreamDataCallBack callback,
                                   const TransportParams* newParams)
 {
@@ -32,7 +36,7 @@ int CTransportWrapper::Initialize(int newPlayerId, void* newUserValue, HWND wind
         return -1;
     }
     // From here on the receive thread owns this wrapper.
-    if (_beginthread(ReceiveThread, 0, this) == static_cast<uintptr_t>(-1)) {
+    if (StartModuleThread(ReceiveThread, this) != 0) {
         CleanUp();
         return -1;
     }
@@ -62,9 +66,10 @@ int CTransportWrapper::ResetDataCallBack(StreamDataCallBack callback)
 
 int CTransportWrapper::Stop()
 {
-    // Wake the receive thread first: once the flag is set it may free this wrapper at any time.
-    // Without a transport (never initialised, or failed) there is no thread and no socket.
-    stopping.store(true, std::memory_order_relaxed);
+    // Close the gate and wake the receive thread first: once the flag is set the thread may free
+    // this wrapper at any time. Without a transport (never initialised, or failed) there is no
+    // thread and no socket.
+    callbackGate.Close();
     if (rtpTransport)
         receiveWait.Wake();
     // Release: what the caller did to the adapter happens before the thread destroys it.
@@ -122,15 +127,17 @@ void CTransportWrapper::ReceiveOnce(unsigned char* buffer)
         PauseAfterEmptyReceive();
 }
 
-// An empty receive once Stop has begun is its wake-up, not the peer: the flag follows within
-// moments, so the thread only yields instead of holding the stop up for the whole pause.
+// An empty receive once Stop has begun (the gate is closed) is its wake-up, not the peer: the
+// flag follows within moments, so the thread only yields instead of holding the stop up for the
+// whole pause.
 void CTransportWrapper::PauseAfterEmptyReceive()
 {
-    Sleep(stopping.load(std::memory_order_relaxed) ? 0 : CLibraryWaits::Ms(CLibraryWaits::EmptyReceivePause));
+    Sleep(callbackGate.IsOpen() ? CLibraryWaits::Ms(CLibraryWaits::EmptyReceivePause) : 0);
 }
 
 // The window and the callback are read once per chunk: a change made meanwhile by another
-// thread takes effect with the next chunk.
+// thread takes effect with the next chunk. The stop flag was last seen down before the receive,
+// and the decoder may have taken a while since: the gate decides whether the callback begins.
 void CTransportWrapper::Deliver(const unsigned char* chunk, int length)
 {
     if (windowHandle.load(std::memory_order_acquire))
@@ -138,9 +145,18 @@ void CTransportWrapper::Deliver(const unsigned char* chunk, int length)
     StreamDataCallBack callback = dataCallBack.load(std::memory_order_acquire);
     if (!callback)
         return;
+    if (DeliveryHook hook = deliveryHook.load(std::memory_order_acquire))
+        hook();
+    if (!callbackGate.IsOpen())
+        return;
     try {
         callback(playerId, userValue, STREAM_DATA_MEDIA, chunk, length);
     } catch (...) {
         DebugOutput("zrk----------data callback exception!\n");
     }
+}
+
+void CTransportWrapper::SetDeliveryHook(DeliveryHook hook)
+{
+    deliveryHook.store(hook, std::memory_order_release);
 }

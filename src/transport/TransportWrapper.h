@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decoder/VAROH264Renderer.h"
+#include "platform/CallbackGate.h"
 #include "platform/ReceiveWait.h"
 #include "platform/platform.h"
 #include "streamclient.h"
@@ -42,12 +43,18 @@ public:
     // Reopens the decoder adapter on the new window (0 ends decoding) and gates its feeding.
     int ResetWndHandle(HWND window, const unsigned char* header, int length, bool fileMode);
     int ResetDataCallBack(StreamDataCallBack callback);
-    // Does not wait: the receive thread frees the wrapper once it sees the flag.
+    // Waits for no callback: the receive thread frees the wrapper once it sees the flag. Once
+    // Stop has returned no data callback begins; one already running may still run.
     int Stop();
     // The decoder adapter, for the RTSP source to open and drive; null before Initialize.
     CVAROH264Renderer* GetRenderer() const { return renderer.get(); }
 
     static void ReceiveThread(void* wrapper);
+
+    // Internal to the static core and never exported: lets tests hold a receive thread between
+    // the receive of a chunk and its callback, where a Stop from another thread may land.
+    typedef void (*DeliveryHook)();
+    static void SetDeliveryHook(DeliveryHook hook);
 
 private:
     int CleanUp();
@@ -59,8 +66,9 @@ private:
 
     TransportParams params{-1, 0, 0, 0};
     std::atomic<bool> stopFlag{false};
-    // Set by Stop before it wakes the thread, and before the flag that hands the wrapper over.
-    std::atomic<bool> stopping{false};
+    // Closed by Stop before it wakes the thread, and before the flag that hands the wrapper
+    // over: no data callback begins once Stop has returned.
+    CCallbackGate callbackGate;
     int playerId = -1;
     void* userValue = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
     std::unique_ptr<CVAROH264Renderer> renderer;

@@ -46,6 +46,16 @@ enum class Then { Return, ThrowOnOdd, Stop };
 std::atomic<Then> then{Then::Return};
 std::atomic<CTransportWrapper*> running{nullptr};
 
+// The delivery hook: holds the receive thread before the callback of its chunk while asked to.
+std::atomic<int> deliveriesHeld{0};
+std::atomic<bool> holdDeliveries{false};
+void HoldDelivery()
+{
+    deliveriesHeld.fetch_add(1);
+    while (holdDeliveries)
+        Sleep(1);
+}
+
 std::vector<Chunk> Chunks()
 {
     std::lock_guard<std::mutex> guard(chunksMutex);
@@ -133,6 +143,8 @@ protected:
 
     void TearDown() override
     {
+        holdDeliveries = false;
+        CTransportWrapper::SetDeliveryHook(nullptr);
         if (media != 0)
             closesocket(media);
     }
@@ -263,6 +275,22 @@ TEST_F(TransportWrapperTest, AfterStopNothingIsDeliveredAndTheThreadFreesEveryth
     EXPECT_EQ((std::vector<std::string>{"Lumo_Stop(0)", "Lumo_ResetSourceBuffer(0)", "Lumo_CloseStream(0)",
                                         "Lumo_FreePort(0)"}),
               std::vector<std::string>(calls.end() - 4, calls.end()));
+}
+
+// A chunk received before Stop but not yet handed over is not handed over once Stop has
+// returned: no callback of a stopped stream begins late, though Stop waits for none.
+TEST_F(TransportWrapperTest, NoCallbackBeginsOnceStopHasReturned)
+{
+    holdDeliveries = true;
+    CTransportWrapper::SetDeliveryHook(HoldDelivery);
+    CTransportWrapper* wrapper = StartUdp();
+    ASSERT_TRUE(wrapper);
+    Send(Payload(10, 0));
+    ASSERT_TRUE(WaitUntil([] { return deliveriesHeld == 1; }));
+    wrapper->Stop();
+    holdDeliveries = false;
+    EXPECT_TRUE(WaitUntil([] { return freedCount == 1; }));
+    EXPECT_TRUE(Chunks().empty());
 }
 
 TEST_F(TransportWrapperTest, StopFromInsideTheCallbackEndsTheStreamAfterThatChunk)

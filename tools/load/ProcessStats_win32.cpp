@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
+#include <winternl.h>
+
+#include <vector>
 
 namespace {
 
@@ -17,6 +20,47 @@ double Seconds(const FILETIME& time)
 bool ReadMemoryCounters(PROCESS_MEMORY_COUNTERS& counters)
 {
     return K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) != 0;
+}
+
+// The system's handle list (SystemExtendedHandleInformation), one entry per open handle.
+const auto kExtendedHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(64);
+const NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+
+struct HandleEntry {
+    void* object;
+    ULONG_PTR processId;
+    ULONG_PTR handle;
+    ULONG grantedAccess;
+    USHORT creatorBackTraceIndex;
+    USHORT objectTypeIndex;
+    ULONG attributes;
+    ULONG reserved;
+};
+
+struct HandleList {
+    ULONG_PTR count;
+    ULONG_PTR reserved;
+    HandleEntry entries[1];
+};
+
+// Wine answers GetProcessHandleCount with 0 whatever the process holds: there this process's
+// entries in the system's list count its handles.
+int HandlesInSystemList()
+{
+    std::vector<char> buffer(1 << 16);
+    ULONG needed = 0;
+    NTSTATUS status;
+    while ((status = NtQuerySystemInformation(kExtendedHandleInformation, buffer.data(),
+                                              static_cast<ULONG>(buffer.size()), &needed)) == kInfoLengthMismatch)
+        buffer.resize(buffer.size() * 2);
+    if (status != 0)
+        return -1;
+    const HandleList* list = reinterpret_cast<const HandleList*>(buffer.data());
+    const ULONG_PTR self = GetCurrentProcessId();
+    int count = 0;
+    for (ULONG_PTR i = 0; i < list->count; ++i)
+        count += list->entries[i].processId == self ? 1 : 0;
+    return count;
 }
 
 } // namespace
@@ -44,7 +88,9 @@ long CProcessStats::PeakRssKib()
 int CProcessStats::OpenHandleCount()
 {
     DWORD count = 0;
-    return GetProcessHandleCount(GetCurrentProcess(), &count) ? static_cast<int>(count) : -1;
+    if (!GetProcessHandleCount(GetCurrentProcess(), &count))
+        return -1;
+    return count != 0 ? static_cast<int>(count) : HandlesInSystemList();
 }
 
 // The snapshot lists the threads of every process.
