@@ -20,6 +20,15 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 set(CMAKE_SHARED_LINKER_FLAGS_INIT -static)
 
 # pkg-config would otherwise report the build machine's libraries (FFmpeg) as the target's:
-# look only where the target's own .pc files would be.
+# look only where the target's own .pc files would be, and in WINDOWS_DECODER_LIBS, the prefix
+# of the decoder libraries cross-built for the target (scripts/windows-decoder-libs), where
+# given. Their .pc files name every library they need in turn, since they are static.
 set(ENV{PKG_CONFIG_LIBDIR} /usr/${MINGW_TRIPLE}/lib/pkgconfig)
 set(ENV{PKG_CONFIG_PATH} "")
+# The compiler checks read this file again in a project of their own, and what they set in the
+# environment stays: they must see the prefix too.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES WINDOWS_DECODER_LIBS)
+if(WINDOWS_DECODER_LIBS)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${WINDOWS_DECODER_LIBS})
+  set(ENV{PKG_CONFIG_LIBDIR} ${WINDOWS_DECODER_LIBS}/lib/pkgconfig:$ENV{PKG_CONFIG_LIBDIR})
+endif()

@@ -7,9 +7,10 @@
 
 // Shows one stream's frames in the host's window, scaled to the window's size. On Linux the
 // window handle is an X window id: drawing needs a reachable X display and is built where XCB
-// and libswscale are found (WindowPainter.cpp); elsewhere nothing is drawn
-// (WindowPainterNone.cpp). A handle that names no window we can draw into, or a window destroyed
-// while playing, ends the drawing for that stream and nothing else.
+// and libswscale are found (WindowPainter.cpp). On Windows it is an HWND of the host's process,
+// drawn into with GDI where libswscale is found (WindowPainterGdi.cpp). Elsewhere nothing is
+// drawn (WindowPainterNone.cpp). A handle that names no window we can draw into, or a window
+// destroyed while playing, ends the drawing for that stream and nothing else.
 //
 // Used by the stream's display thread only.
 class CWindowPainter {

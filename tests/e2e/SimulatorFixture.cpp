@@ -1,6 +1,7 @@
 #include "SimulatorFixture.h"
 
 #include "fakes/LibraryStart.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <fstream>
@@ -15,25 +16,24 @@ HWND const SimulatorFixture::kAnyWindow = reinterpret_cast<HWND>(1);
 void SimulatorFixture::SetUp()
 {
     ASSERT_EQ(0, InitStreamClientLib());
-    ServerOptions options;
-    options.port = 0;
-    server.reset(new CSimServer(options));
-    std::string error;
-    ASSERT_TRUE(server->Start(error)) << error;
+    std::string detail;
+    CTestSimulator::Outcome outcome = simulator.Start(detail);
+    if (outcome == CTestSimulator::Outcome::Absent)
+        GTEST_SKIP() << detail;
+    ASSERT_EQ(outcome, CTestSimulator::Outcome::Started) << detail;
 }
 
 void SimulatorFixture::TearDown()
 {
     ReturnLibraryToStart();
     Sleep(300);
-    if (server)
-        server->Stop();
+    simulator.Stop();
 }
 
 int SimulatorFixture::Open(const std::string& path, int udp, HWND window)
 {
     int id = StreamClient_CreatePlayer(nullptr, window, nullptr, IgnoreMessage, udp);
-    std::string url = "rtsp://127.0.0.1:" + std::to_string(server->Port()) + path;
+    std::string url = simulator.Address() + path;
     EXPECT_EQ(1, StreamClient_OpenURL(id, url.c_str(), nullptr)) << url;
     EXPECT_EQ(1, StreamClient_Play(id)) << url;
     return id;

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "SimServer.h"
+#include "TestSimulator.h"
 #include "streamclient.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 #include <vector>
 
 // The library with our decoder stand-in, started for each test, and the server simulator on
-// loopback with players opened on it.
+// loopback with players opened on it. Skipped where there is no simulator to play from.
 class SimulatorFixture : public ::testing::Test {
 protected:
     // Any non-null handle turns decoding on; this one names no window.
@@ -27,5 +26,5 @@ protected:
     // The bytes of a snapshot file of the player's next frame, named after the test.
     std::vector<unsigned char> Snapshot(int id, const std::string& name, int format);
 
-    std::unique_ptr<CSimServer> server;
+    CTestSimulator simulator;
 };

@@ -11,7 +11,7 @@ const int kTestVideoY = 120;
 const int kTestVideoU = 70;
 const int kTestVideoV = 190;
 
-// Annex-B access units, one per frame, the first a key frame; a failure to encode fails the test.
-// Encoded with the simulator's encoder where the stand-in decodes (TestEncoderFfmpeg.cpp);
-// elsewhere (TestEncoderNone.cpp) the units only look like H.264 to a depacketiser.
+// Annex-B access units, one per frame (at most 100), the first a key frame. Where the stand-in
+// decodes they are the recording test-video.h264 (TestEncoderRecorded.cpp); elsewhere
+// (TestEncoderNone.cpp) the units only look like H.264 to a depacketiser.
 std::vector<Bytes> TestVideo(int frames);

@@ -5,8 +5,9 @@
 #include <memory>
 #include <string>
 
-// A window of the demo's own for one stream (--show): an X window where the demo is built with
-// XCB (DemoWindowXcb.cpp), none elsewhere (DemoWindowNone.cpp).
+// A window of the demo's own for one stream (--show): a Win32 window on Windows
+// (DemoWindowWin32.cpp), an X window where the demo is built with XCB (DemoWindowXcb.cpp), none
+// elsewhere (DemoWindowNone.cpp).
 class CDemoWindow {
 public:
     CDemoWindow(const std::string& title, int x, int y, int width, int height);

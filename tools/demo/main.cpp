@@ -17,7 +17,8 @@ const char kUsage[] =
     "usage: streamclient-demo [--server HOST:PORT] [--snapshots DIR] [--show]\n"
     "  --server     the server to play from (127.0.0.1:8554)\n"
     "  --snapshots  where the snapshot files go (.)\n"
-    "  --show       play each stream in an X window of its own (DISPLAY); without it nothing is drawn\n";
+    "  --show       play each stream in a window of its own (on Linux an X window, on DISPLAY);\n"
+    "               without it nothing is drawn\n";
 
 // Any non-null handle turns decoding and snapshots on; this one names no window.
 HWND const kNoWindow = reinterpret_cast<HWND>(1);
@@ -30,7 +31,7 @@ HWND WindowFor(std::vector<std::unique_ptr<CDemoWindow>>& windows, bool show, co
     const int width = 640, height = 360, gap = 40;
     windows.emplace_back(new CDemoWindow(title, 0, static_cast<int>(windows.size()) * (height + gap), width, height));
     if (!windows.back()->Handle()) {
-        fprintf(stderr, "no window for %s (no X display, or a build without XCB): nothing is drawn\n", title.c_str());
+        fprintf(stderr, "no window for %s (no display, or a build without windows): nothing is drawn\n", title.c_str());
         return kNoWindow;
     }
     return windows.back()->Handle();
