@@ -182,6 +182,9 @@ STREAMCLIENT_EXPORT int STREAMCLIENT_CALL StreamClient_ResetDataCallBack(int pla
                                                                          StreamDataCallBack dataCallBack);
 // Copies the stream header into buffer: its length, or -1 when there is none or it does not fit.
 STREAMCLIENT_EXPORT int STREAMCLIENT_CALL StreamClient_GetHeader(int playerId, unsigned char* buffer, int size);
+// Draws the last shown picture into the window again, in full: call it when your own painting
+// covered it (from WM_PAINT, say), above all while the stream is paused. -1 when the player has
+// no stream, else 0.
 STREAMCLIENT_EXPORT int STREAMCLIENT_CALL StreamClient_RefreshPlay(int playerId);
 // Zooms the camera into an area: four ints (left, top, right, bottom; a RECT will do), sent as
 // camera command 71. false for a null area or when the player refuses.

@@ -158,6 +158,12 @@ int CLumoPortTable::StepRate(int port, int step)
     return stream ? stream->StepRate(step) : 0;
 }
 
+int CLumoPortTable::Refresh(int port)
+{
+    std::shared_ptr<CLumoStream> stream = StreamOf(port);
+    return stream ? stream->Refresh() : CheckPort(port);
+}
+
 int CLumoPortTable::SetDisplayCallBack(int port, LumoDisplayCallBack callback)
 {
     CLockGuard guard(lock);

@@ -30,6 +30,7 @@ public:
     // One rate step: +1 twice as fast, -1 half as fast, within four steps either way.
     int StepRate(int port, int step);
     int SetDisplayCallBack(int port, LumoDisplayCallBack callback);
+    int Refresh(int port);
     // Calls that only need a port in use.
     int CheckPort(int port);
 

@@ -64,6 +64,13 @@ void CLumoStream::SetDisplay(LumoDisplayCallBack callback)
     display = callback;
 }
 
+int CLumoStream::Refresh()
+{
+    refreshPending.store(true, std::memory_order_relaxed);
+    wake.Set();
+    return 1;
+}
+
 unsigned CLumoStream::QueuedBytes()
 {
     CLockGuard guard(lock);
@@ -282,6 +289,7 @@ void CLumoStream::Show(DisplayRun& run, uint32_t stamp)
 // Between frames too, so that a paused picture is drawn again where the window lost it.
 void CLumoStream::Paint(DisplayRun& run, bool fresh)
 {
+    bool refresh = refreshPending.exchange(false, std::memory_order_relaxed);
     run.painter->Update(window.load(std::memory_order_relaxed), run.shown.hasPicture ? &run.shown.planes : nullptr,
-                        fresh);
+                        fresh || refresh);
 }

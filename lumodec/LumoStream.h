@@ -40,6 +40,8 @@ public:
     int StepRate(int step);
     // Once this has returned, no display callback but the new one begins.
     void SetDisplay(LumoDisplayCallBack callback);
+    // The host painted over the window: the last picture is drawn again in full, paused or not.
+    int Refresh();
     unsigned QueuedBytes();
 
 private:
@@ -62,6 +64,8 @@ private:
     const bool framed;
     const unsigned bufferSize;
     std::atomic<HWND> window{nullptr};
+    // Set by Refresh, taken by the display thread's next look at the window.
+    std::atomic<bool> refreshPending{false};
     CWakeEvent wake{CWakeEvent::Mode::Once};
 
     // Guards everything below; never held while a callback runs or a frame decodes.

@@ -21,9 +21,10 @@ public:
     CWindowPainter& operator=(const CWindowPainter&) = delete;
 
     // Keeps the window (null: none) showing the picture, the stream's last shown frame as the
-    // decoder left it (null: none yet); fresh says it is a new frame. Called between frames too:
-    // the picture is then drawn again only where the window lost it (exposed, resized), or when
-    // the server was still busy with the frame before when it came.
+    // decoder left it (null: none yet); fresh says it is a new frame, or one to draw again in
+    // full (the host asked). Called between frames too: the picture is then drawn again only
+    // where the window lost it (exposed, resized), or when the server was still busy with the
+    // frame before when it came.
     void Update(HWND window, const PicturePlanes* picture, bool fresh);
 
 private:

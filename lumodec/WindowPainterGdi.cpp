@@ -2,7 +2,6 @@
 
 #include "DibFormat.h"
 #include "PictureScaler.h"
-#include "WindowSample.h"
 
 #include <cstdint>
 #include <new>
@@ -11,9 +10,10 @@
 // One window being drawn into, from the moment it proved ours to draw into until it is left or
 // gone. The window belongs to the host's thread: its WM_PAINT is not ours to see (subclassing it
 // from another thread is not safe), so each look tells from the outside whether it lost what was
-// drawn: its client area changed size, its visible region grew (uncovered, shown, restored), it
-// has an update region (the host's painting is about to erase it), or it shows something else
-// than right after the drawing.
+// drawn: its client area changed size, its visible region grew (uncovered, shown, restored), or
+// it has an update region (the host's painting is about to erase it). Painting that comes and
+// goes between two looks is the host's to report (RefreshPlay from its WM_PAINT): reading the
+// window's pixels back to find it would cost every stream a read from the screen per frame.
 struct CWindowPainter::Target {
     explicit Target(HWND window)
         : window(window), visible(CreateRectRgn(0, 0, 0, 0)), scratch(CreateRectRgn(0, 0, 0, 0))
@@ -27,7 +27,7 @@ struct CWindowPainter::Target {
     }
 
     static Target* Attach(HWND window);
-    bool Open() { return visible && scratch && sample.Open(); }
+    bool Open() { return visible && scratch; }
     // False once the window has gone.
     bool Update(const PicturePlanes* picture, bool fresh);
     void Look(HDC dc, int clientWidth, int clientHeight, const PicturePlanes* picture);
@@ -39,10 +39,6 @@ struct CWindowPainter::Target {
     // The window's visible region (screen coordinates) when last looked at, and room for the next.
     HRGN visible;
     HRGN scratch;
-    CWindowSample sample;
-    // What the window showed right after the last drawing.
-    CWindowSample::Grid drawn = {};
-    bool hasDrawn = false;
     CPictureScaler scaler;
     // The picture scaled to the client area, as a top-down 32-bit DIB.
     std::unique_ptr<uint8_t[]> pixels;
@@ -82,16 +78,13 @@ bool CWindowPainter::Target::Update(const PicturePlanes* picture, bool fresh)
 void CWindowPainter::Target::Look(HDC dc, int clientWidth, int clientHeight, const PicturePlanes* picture)
 {
     bool hostPaints = GetUpdateRect(window, nullptr, FALSE) != 0;
-    bool lost = hasDrawn && sample.Read(dc, clientWidth, clientHeight) != drawn;
-    damaged |= VisibleRegionGrew(dc) || hostPaints || lost;
+    damaged |= VisibleRegionGrew(dc) || hostPaints;
     bool resized = clientWidth != width || clientHeight != height;
     if (!picture || clientWidth <= 0 || clientHeight <= 0 || !(pending || resized || (damaged && !hostPaints)) ||
         !Draw(dc, *picture, clientWidth, clientHeight))
         return;
     pending = false;
     damaged = hostPaints;
-    drawn = sample.Read(dc, width, height);
-    hasDrawn = true;
 }
 
 bool CWindowPainter::Target::VisibleRegionGrew(HDC dc)

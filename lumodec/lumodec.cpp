@@ -84,6 +84,11 @@ int LUMO_CALL Lumo_Slow(int port)
     return Ports().StepRate(port, -1);
 }
 
+int LUMO_CALL Lumo_RefreshPlay(int port)
+{
+    return Ports().Refresh(port);
+}
+
 // Sound, draw callbacks, B-frame dropping and display devices have nothing to act on here;
 // they succeed for a port in use.
 int LUMO_CALL Lumo_SetVolume(int port, int)
@@ -107,11 +112,6 @@ int LUMO_CALL Lumo_StopSound()
 }
 
 int LUMO_CALL Lumo_StopSoundShare(int port)
-{
-    return Ports().CheckPort(port);
-}
-
-int LUMO_CALL Lumo_RefreshPlay(int port)
 {
     return Ports().CheckPort(port);
 }

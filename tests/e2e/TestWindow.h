@@ -29,6 +29,9 @@ public:
     void Resize(int width, int height);
     // Hidden and shown again, so that its pixels are lost.
     void HideAndShow();
+    // Filled with its background by its own painting, which the window system does not report
+    // (as a host's WM_PAINT that comes and goes between two looks of the stand-in).
+    void PaintOver();
     void Destroy();
     // The width x height pixels from (left, top), row by row, as 0x00RRGGBB; empty when
     // unreadable.

@@ -97,6 +97,16 @@ void CTestWindow::HideAndShow()
     ServeMessages();
 }
 
+void CTestWindow::PaintOver()
+{
+    HDC dc = GetDC(native->window);
+    RECT client;
+    GetClientRect(native->window, &client);
+    FillRect(dc, &client, reinterpret_cast<HBRUSH>(GetClassLongPtrW(native->window, GCLP_HBRBACKGROUND)));
+    ReleaseDC(native->window, dc);
+    GdiFlush();
+}
+
 void CTestWindow::Destroy()
 {
     if (native->window && native->owned)

@@ -66,6 +66,12 @@ void CTestWindow::HideAndShow()
     xcb_flush(native->connection);
 }
 
+void CTestWindow::PaintOver()
+{
+    xcb_clear_area(native->connection, 0, native->window, 0, 0, 0, 0);
+    xcb_flush(native->connection);
+}
+
 void CTestWindow::Destroy()
 {
     xcb_destroy_window(native->connection, native->window);

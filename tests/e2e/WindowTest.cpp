@@ -89,6 +89,13 @@ TEST_F(WindowedSimulator, LiveStreamIsDrawnScaledToTheWindowItFollows)
     EXPECT_EQ(kBarsSeen, Seen(first, 240, 400)) << "resized";
     first.HideAndShow();
     EXPECT_EQ(kBarsSeen, Seen(first, 240, 400)) << "exposed";
+    // Painted over unseen (the last redraws of the exposure let pass first), it stays so until
+    // the host asks for the picture again.
+    Sleep(300);
+    first.PaintOver();
+    EXPECT_NE(kBarsSeen, Shown(first, 240, 400)) << "painted over";
+    ASSERT_EQ(0, StreamClient_RefreshPlay(id));
+    EXPECT_EQ(kBarsSeen, Seen(first, 240, 400)) << "refreshed";
     ASSERT_EQ(1, StreamClient_Resume(id));
 
     CTestWindow second(320, 200);
