@@ -3,6 +3,7 @@
 #include "streamclient.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ public:
     // Filled with its background by its own painting, which the window system does not report
     // (as a host's WM_PAINT that comes and goes between two looks of the stand-in).
     void PaintOver();
+    // What its owner does once its painting erased the window: on Windows from WM_PAINT, as a
+    // host would. X reports exposures to the stand-in itself: there it is never called.
+    void OnPaint(std::function<void()> painted);
     void Destroy();
     // The width x height pixels from (left, top), row by row, as 0x00RRGGBB; empty when
     // unreadable.

@@ -4,16 +4,28 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace {
 
 const wchar_t kClassName[] = L"StreamClientTestWindow";
+
+// Paints as the window class does by default, then tells the owner (OnPaint).
+LRESULT CALLBACK Serve(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+    auto* painted = reinterpret_cast<std::function<void()>*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_PAINT && painted && *painted)
+        (*painted)();
+    return result;
+}
 
 // Its background brush erases what was drawn wherever the window paints itself.
 bool RegisterWindowClass()
 {
     static const bool registered = [] {
         WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.lpfnWndProc = Serve;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.hbrBackground = CreateSolidBrush(RGB(0, 255, 0));
         windowClass.lpszClassName = kClassName;
@@ -44,6 +56,7 @@ struct CTestWindow::Native {
     HWND window = nullptr;
     // The test's own, destroyed with it.
     bool owned = true;
+    std::function<void()> painted;
 };
 
 // Wine makes no window without a display to show it on.
@@ -105,6 +118,12 @@ void CTestWindow::PaintOver()
     FillRect(dc, &client, reinterpret_cast<HBRUSH>(GetClassLongPtrW(native->window, GCLP_HBRBACKGROUND)));
     ReleaseDC(native->window, dc);
     GdiFlush();
+}
+
+void CTestWindow::OnPaint(std::function<void()> painted)
+{
+    native->painted = std::move(painted);
+    SetWindowLongPtrW(native->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&native->painted));
 }
 
 void CTestWindow::Destroy()

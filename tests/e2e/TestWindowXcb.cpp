@@ -72,6 +72,8 @@ void CTestWindow::PaintOver()
     xcb_flush(native->connection);
 }
 
+void CTestWindow::OnPaint(std::function<void()>) {}
+
 void CTestWindow::Destroy()
 {
     xcb_destroy_window(native->connection, native->window);

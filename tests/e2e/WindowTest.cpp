@@ -81,6 +81,7 @@ TEST_F(WindowedSimulator, LiveStreamIsDrawnScaledToTheWindowItFollows)
 {
     CTestWindow first(400, 300);
     int id = Open("/live/av_stream", 1, first.Handle());
+    first.OnPaint([id] { StreamClient_RefreshPlay(id); });
     EXPECT_EQ(kBarsSeen, Seen(first, 400, 300));
 
     // Paused, the last picture is drawn again at the window's new size and where it was lost.
