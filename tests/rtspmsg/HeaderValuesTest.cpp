@@ -8,12 +8,7 @@
 
 TEST(HeaderValues, ParseRange)
 {
-    const struct {
-        const char* text;
-        bool added;
-        int start, end, unit;
-        const char* written;
-    } cases[] = {
+    const struct { const char* text; bool added; int start, end, unit; const char* written; } cases[] = {
         {"npt=0-", true, 0, -1, 2, "npt=0-\r\n"},
         {"npt=-20", true, -1, 20000, 2, "npt=-20\r\n"},
         {"npt=10.5-20", true, 10500, 20000, 2, "npt=10.500000-20\r\n"},
@@ -50,10 +45,7 @@ TEST(HeaderValues, ParseRange)
 
 TEST(HeaderValues, ParseRtpInfo)
 {
-    const struct {
-        const char* text;
-        size_t entries;
-    } cases[] = {
+    const struct { const char* text; size_t entries; } cases[] = {
         {"url=rtsp://h/t1;seq=1;rtptime=2,url=rtsp://h/t2;seq=3;rtptime=4", 2},
         {"url=rtsp://h/t1;seq=1, url=rtsp://h/t2;rtptime=4", 2},
         {"url=rtsp://h/t1;seq=1;url=rtsp://h/t2;seq=3", 1}, // after ";" no new entry
@@ -77,13 +69,7 @@ TEST(HeaderValues, ParseRtpInfo)
 
 TEST(HeaderValues, FindKeyStaysInsideItsText)
 {
-    const struct {
-        const char* text;
-        int length;
-        const char* key;
-        char separator;
-        int at; // -1: none
-    } cases[] = {
+    const struct { const char* text; int length; const char* key; char separator; int at; /* -1: none */ } cases[] = {
         {";seq=1;rtptime=2", 16, "seq=", ';', 1},      {";seq=1;rtptime=2", 16, "rtptime=", ';', 7},
         {";seq=1;rtptime=2", 14, "rtptime=", ';', -1}, // cut inside the key
         {";seq=1;rtptime=2", 16, "seq=", ',', -1},     {";seq=1;rtptime=2", 0, "seq=", ';', -1},
