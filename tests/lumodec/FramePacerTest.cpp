@@ -12,12 +12,7 @@ const DWORD kStart = 5000;
 // laterByMs of stream time after the first and is due dueInMs after it.
 TEST(FramePacer, FrameIsDueWhenItsStreamTimeHasPassed)
 {
-    const struct {
-        const char* name;
-        int rateStep;
-        uint32_t laterByMs;
-        int dueInMs;
-    } cases[] = {
+    const struct { const char* name; int rateStep; uint32_t laterByMs; int dueInMs; } cases[] = {
         {"normal rate", 0, 40, 40},
         {"one step faster", 1, 40, 20},
         {"four steps faster", 4, 160, 10},
@@ -44,11 +39,7 @@ TEST(FramePacer, FrameIsDueWhenItsStreamTimeHasPassed)
 // normal rate; at another rate, or from a file, it waits its turn.
 TEST(FramePacer, LiveFramesAreDueAsTheyComeAtTheNormalRate)
 {
-    const struct {
-        bool live;
-        int rateStep;
-        int dueInMs;
-    } cases[] = {{true, 0, 0}, {true, -1, 80}, {false, 0, 40}};
+    const struct { bool live; int rateStep, dueInMs; } cases[] = {{true, 0, 0}, {true, -1, 80}, {false, 0, 40}};
     for (const auto& c : cases) {
         CFramePacer pacer(kClock, c.live);
         ASSERT_TRUE(pacer.StepRate(c.rateStep, kStart));
@@ -61,19 +52,16 @@ TEST(FramePacer, LiveFramesAreDueAsTheyComeAtTheNormalRate)
     }
 }
 
-TEST(FramePacer, PlayedTimeCountsShownStreamTimeIn64MsUnits)
+// Shown stream time in units of 64 ms, across the wrap of the timestamp; a seek moves it.
+TEST(FramePacer, PlayedTimeIsThePositionSoSeeksMoveIt)
 {
     CFramePacer pacer(kClock);
-    uint32_t timestamp = 0xffffff00u; // across the wrap of the timestamp
+    uint32_t timestamp = 0xffffff00u;
     for (int frame = 0; frame < 26; ++frame, timestamp += 40 * kTicksPerMs)
         pacer.Shown(timestamp);
     EXPECT_EQ(pacer.PlayedMs(), 1000u);
     EXPECT_EQ(pacer.PlayedUnits(), 15u);
-}
-
-TEST(FramePacer, PlayedTimeIsThePositionSoSeeksMoveIt)
-{
-    CFramePacer pacer(kClock);
+    pacer.Clear();
     pacer.Shown(1000);
     pacer.Shown(1000 + 640 * kTicksPerMs);
     EXPECT_EQ(pacer.PlayedUnits(), 10u);
