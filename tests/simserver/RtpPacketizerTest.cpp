@@ -13,11 +13,7 @@ std::vector<uint8_t> Unit(uint8_t header, size_t size)
     return unit;
 }
 
-struct PacketCase {
-    size_t unitSize;
-    size_t packets;
-    size_t lastPacketSize;
-};
+struct PacketCase { size_t unitSize, packets, lastPacketSize; };
 
 TEST(RtpPacketizer, FitsUnitsUpTo1400BytesAloneAndFragmentsLargerOnes)
 {
@@ -36,31 +32,25 @@ TEST(RtpPacketizer, FitsUnitsUpTo1400BytesAloneAndFragmentsLargerOnes)
     }
 }
 
-TEST(RtpPacketizer, WritesTheRtpHeader)
+// A picture of a small unit and one of 3000 bytes: the header, the marker on the picture's last
+// packet only, the sequence number wrapping, and FU-A fragments that carry the unit's header
+// fields and their start and end bits.
+TEST(RtpPacketizer, WritesTheRtpHeaderAndFuAFragments)
 {
-    std::vector<uint8_t> a = Unit(0x67, 10), b = Unit(0x68, 5);
+    std::vector<uint8_t> small = Unit(0x67, 10), unit = Unit(0x65, 3000);
     CRtpPacketizer packetizer(0x11223344, 0xffff);
-    std::vector<RtpPacket> packets = packetizer.Packetize({{a.data(), a.size()}, {b.data(), b.size()}}, 0x01020304);
-    ASSERT_EQ(2u, packets.size());
-    const std::vector<uint8_t> first(packets[0].begin(), packets[0].begin() + 12);
-    EXPECT_EQ((std::vector<uint8_t>{0x80, 96, 0xff, 0xff, 1, 2, 3, 4, 0x11, 0x22, 0x33, 0x44}), first);
-    EXPECT_EQ(0x80 | 96, packets[1][1]) << "marker on the picture's last packet";
-    EXPECT_EQ(0, packets[1][2]) << "the sequence number wraps";
-    EXPECT_EQ(0, packets[1][3]);
-    EXPECT_EQ(std::vector<uint8_t>(packets[1].begin() + 12, packets[1].end()), b);
-}
-
-TEST(RtpPacketizer, FuAFragmentsCarryTheUnitsHeaderFieldsAndStartAndEndBits)
-{
-    std::vector<uint8_t> unit = Unit(0x65, 3000);
-    CRtpPacketizer packetizer(1, 0);
-    std::vector<RtpPacket> packets = packetizer.Packetize({{unit.data(), unit.size()}}, 0);
-    ASSERT_EQ(3u, packets.size());
-    std::vector<uint8_t> rebuilt{static_cast<uint8_t>((packets[0][12] & 0xe0) | (packets[0][13] & 0x1f))};
-    for (size_t i = 0; i < packets.size(); ++i) {
+    std::vector<RtpPacket> packets =
+        packetizer.Packetize({{small.data(), small.size()}, {unit.data(), unit.size()}}, 0x01020304);
+    ASSERT_EQ(4u, packets.size());
+    EXPECT_EQ((std::vector<uint8_t>{0x80, 96, 0xff, 0xff, 1, 2, 3, 4, 0x11, 0x22, 0x33, 0x44}),
+              std::vector<uint8_t>(packets[0].begin(), packets[0].begin() + 12));
+    EXPECT_EQ(small, std::vector<uint8_t>(packets[0].begin() + 12, packets[0].end()));
+    std::vector<uint8_t> rebuilt{static_cast<uint8_t>((packets[1][12] & 0xe0) | (packets[1][13] & 0x1f))};
+    for (size_t i = 1; i < packets.size(); ++i) {
+        EXPECT_EQ(i - 1, size_t(packets[i][2] << 8 | packets[i][3])) << i;
         EXPECT_EQ(0x60 | 28, packets[i][12]) << "NRI of the unit, type FU-A";
-        EXPECT_EQ((i == 0 ? 0x80 : 0) | (i == 2 ? 0x40 : 0) | 5, packets[i][13]);
-        EXPECT_EQ(i == 2, (packets[i][1] & 0x80) != 0);
+        EXPECT_EQ((i == 1 ? 0x80 : 0) | (i == 3 ? 0x40 : 0) | 5, packets[i][13]);
+        EXPECT_EQ(i == 3, (packets[i][1] & 0x80) != 0);
         rebuilt.insert(rebuilt.end(), packets[i].begin() + 14, packets[i].end());
     }
     EXPECT_EQ(unit, rebuilt);

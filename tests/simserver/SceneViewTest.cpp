@@ -4,12 +4,7 @@
 
 namespace {
 
-struct CommandCase {
-    unsigned long command;
-    unsigned long params[4];
-    bool known;
-    double left, top, scale;
-};
+struct CommandCase { unsigned long command, params[4]; bool known; double left, top, scale; };
 
 TEST(SceneView, CameraCommandsMoveAndZoomTheView)
 {
