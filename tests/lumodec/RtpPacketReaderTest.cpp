@@ -137,13 +137,6 @@ TEST(RtpPacketReader, HostileInputGivesOnlyPacketsWithinTheBounds)
     }
 }
 
-TEST(RtpPacketReader, DatagramBlockIsOnePacket)
-{
-    CRtpPacketReader reader(false);
-    std::vector<Bytes> blocks = {Bytes(5, 1), Bytes(1400, 2)};
-    EXPECT_EQ(Read(reader, blocks), blocks);
-}
-
 // After a reset the input may start anywhere, and the stream may come with a new SSRC.
 TEST(RtpPacketReader, ResetForgetsAPartialPacketAndTheStream)
 {
