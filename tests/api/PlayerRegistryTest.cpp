@@ -82,14 +82,3 @@ TEST(PlayerRegistry, IdsComeOutInOrderAndAreReusedFirstInFirstOut)
     EXPECT_EQ(nullptr, registry.FindPlayer(-1));
     EXPECT_EQ(nullptr, registry.FindPlayer(100));
 }
-
-TEST(PlayerRegistry, UdpAndTcpPoolsAreIndependent)
-{
-    CPlayerRegistry registry;
-    registry.Init(100, 10000);
-    EXPECT_EQ(10000, registry.UdpPorts().Acquire());
-    EXPECT_EQ(10002, registry.UdpPorts().Acquire());
-    EXPECT_EQ(10000, registry.TcpPorts().Acquire());
-    registry.UdpPorts().Release(10000);
-    EXPECT_EQ(10002, registry.TcpPorts().Acquire());
-}

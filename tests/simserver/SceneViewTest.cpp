@@ -33,15 +33,4 @@ TEST(SceneView, CameraCommandsMoveAndZoomTheView)
     }
 }
 
-TEST(SceneView, ZoomStaysWithinItsBounds)
-{
-    CSceneView view(640, 360);
-    for (int i = 0; i < 10; ++i)
-        view.Apply(CSceneView::kZoomIn, 64, 0, 0, 0);
-    EXPECT_DOUBLE_EQ(CSceneView::kMinScale, view.scale);
-    for (int i = 0; i < 10; ++i)
-        view.Apply(CSceneView::kZoomOut, 64, 0, 0, 0);
-    EXPECT_DOUBLE_EQ(CSceneView::kMaxScale, view.scale);
-}
-
 } // namespace
