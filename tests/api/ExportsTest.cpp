@@ -1,6 +1,5 @@
 // The exported interface as a host sees it, under both prefixes. Each test runs in a process of
 // its own (one CTest test per case), so "before InitStreamClientLib" is a real state here.
-#include "rtsp/HostCallbackScope.h"
 #include "api/StreamClientLib.h"
 #include "fakes/DebugCapture.h"
 #include "fakes/FakeLumodec.h"
