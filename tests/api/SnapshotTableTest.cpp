@@ -34,10 +34,7 @@ protected:
 
 TEST_F(SnapshotTable, NextFrameShownIsWrittenOnceInTheRequestedFormat)
 {
-    const struct {
-        int format;
-        const char* conversion; // null: no file
-    } cases[] = {
+    const struct { int format; const char* conversion; /* null: no file */ } cases[] = {
         {0, "Lumo_ConvertToBmpFile(12,4,2,3,/tmp/shot)"},
         {1, "Lumo_ConvertToJpegFile(12,4,2,3,/tmp/shot)"},
         {0x10001, "Lumo_ConvertToJpegFile(12,4,2,3,/tmp/shot)"}, // only the low 16 bits count
@@ -61,6 +58,7 @@ TEST_F(SnapshotTable, NextFrameShownIsWrittenOnceInTheRequestedFormat)
     }
 }
 
+// Longer paths, none, and negative ports are refused; a frame for a negative port is ignored.
 TEST_F(SnapshotTable, PathOfAtMost1024CharactersIsAccepted)
 {
     std::string longest(1024, 'p');
@@ -74,6 +72,7 @@ TEST_F(SnapshotTable, PathOfAtMost1024CharactersIsAccepted)
     EXPECT_EQ(-1, CSnapshotTable::Instance().Request(kPort, std::string(1025, 'p').c_str(), 0));
     EXPECT_EQ(-1, CSnapshotTable::Instance().Request(kPort, nullptr, 0));
     EXPECT_EQ(-1, CSnapshotTable::Instance().Request(-1, "/tmp/shot", 0));
+    CSnapshotTable::GrabPicDisplayCallBack(-1, nullptr, 0, 0, 0, 0, 3, 0);
     EXPECT_TRUE(CFakeLumodec::Calls().empty());
 }
 
@@ -88,12 +87,6 @@ TEST_F(SnapshotTable, PortsAHundredApartShareASlot)
     EXPECT_EQ((std::vector<std::string>{"Lumo_SetDisplayCallBack(107,callback)", "Lumo_SetDisplayCallBack(7,callback)",
                                         "Lumo_ConvertToJpegFile(12,4,2,3,/tmp/second)", "Lumo_SetDisplayCallBack(107,null)"}),
               CFakeLumodec::Calls());
-}
-
-TEST_F(SnapshotTable, FramesForNegativePortsAreIgnored)
-{
-    CSnapshotTable::GrabPicDisplayCallBack(-1, nullptr, 0, 0, 0, 0, 3, 0);
-    EXPECT_TRUE(CFakeLumodec::Calls().empty());
 }
 
 // Takes the whole 20 s wait.

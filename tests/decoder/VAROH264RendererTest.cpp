@@ -24,11 +24,13 @@ class Renderer : public ::testing::Test {
 protected:
     void SetUp() override { CFakeLumodec::Reset(); }
 
-    // Initialised with window 0x50 and a decoder stream open on port 0.
+    // Initialised with window 0x50 and a real-time decoder stream open on port 0.
     void MakeReady()
     {
-        ASSERT_EQ(0, renderer.Init(1, Window(0x50), false));
+        ASSERT_EQ(0, renderer.Init(105, Window(0x50), false));
         ASSERT_EQ(0, renderer.OpenStream(kHeader, sizeof kHeader));
+        ASSERT_EQ((Calls{"Lumo_GetPort()", "Lumo_SetStreamOpenMode(0,0)", "Lumo_OpenStream(0,40,1310720)"}),
+                  CFakeLumodec::Calls());
         CFakeLumodec::ClearCalls();
     }
 
@@ -36,25 +38,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(Renderer, OpensTheDecoderStreamFromTheHeader)
-{
-    const struct {
-        bool fileMode;
-        Calls calls;
-    } cases[] = {
-        {false, {"Lumo_GetPort()", "Lumo_SetStreamOpenMode(0,0)", "Lumo_OpenStream(0,40,1310720)"}},
-        {true, {"Lumo_CloseStream(0)", "Lumo_FreePort(0)", "Lumo_GetPort()", "Lumo_SetStreamOpenMode(0,1)",
-                "Lumo_OpenStream(0,40,1310720)"}},
-    };
-    for (const auto& c : cases) {
-        CFakeLumodec::ClearCalls();
-        ASSERT_EQ(0, renderer.Init(105, Window(0x50), c.fileMode));
-        EXPECT_EQ(0, renderer.OpenStream(kHeader, sizeof kHeader));
-        EXPECT_EQ(c.calls, CFakeLumodec::Calls());
-        EXPECT_EQ(0, renderer.GetPort());
-    }
-}
 
 TEST_F(Renderer, RefusesToOpenWithoutInitOrWithAnOversizedHeader)
 {
@@ -76,18 +59,14 @@ TEST_F(Renderer, RefusesToOpenWithoutInitOrWithAnOversizedHeader)
     EXPECT_EQ(-1, renderer.GetPort());
 }
 
-// The play state, the sound mode and the window decide what reaches the library.
+// The play state, the sound mode and the window decide what reaches the library; a new window
+// reopens the stream in file mode.
 TEST_F(Renderer, StateDecidesWhatReachesTheLibrary)
 {
     MakeReady();
     unsigned time = 77;
     CFakeLumodec::SetPlayedTime(1000);
-    const struct {
-        const char* step;
-        std::function<int()> call;
-        int result;
-        Calls calls;
-    } steps[] = {
+    const struct { const char* step; std::function<int()> call; int result; Calls calls; } steps[] = {
         {"pause while stopped", [&] { return renderer.Pause(); }, -1, {}},
         {"time while stopped", [&] { return renderer.GetPlayedTime(&time); }, 0, {}},
         {"volume while stopped", [&] { return renderer.SetVolume(5); }, 0, {}},
@@ -172,11 +151,7 @@ TEST_F(Renderer, InputIsOfferedFourTimesThenDropped)
 
 TEST_F(Renderer, ResetWndHandleFailuresCloseTheAdapterAndSaySo)
 {
-    const struct {
-        const char* refused;
-        int id;
-        const char* line;
-    } cases[] = {
+    const struct { const char* refused; int id; const char* line; } cases[] = {
         {nullptr, -1, "zrk--------client CVAROH264Renderer ResetWndHandle failed 1\n"},
         {"Lumo_GetPort", 1, "zrk--------client CVAROH264Renderer ResetWndHandle failed 2\n"},
         {"Lumo_Play", 1, "zrk--------client CVAROH264Renderer ResetWndHandle failed 3\n"},

@@ -32,10 +32,7 @@ CDebugCapture::CDebugCapture()
     SetDebugOutputHook(Capture);
 }
 
-CDebugCapture::~CDebugCapture()
-{
-    SetDebugOutputHook(nullptr);
-}
+CDebugCapture::~CDebugCapture() { SetDebugOutputHook(nullptr); }
 
 std::vector<std::string> CDebugCapture::Lines() const
 {

@@ -96,13 +96,6 @@ bool CFakeRtspServer::WaitForKeepAlives(size_t count, int timeoutMs)
     return changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return keepAlives.size() >= count; });
 }
 
-void CFakeRtspServer::CloseConnections()
-{
-    std::unique_lock<std::mutex> lock(mutex);
-    closeAll = true;
-    changed.wait(lock, [this] { return !closeAll; });
-}
-
 // One thread serves every connection, one request at a time, as the dialect does.
 void CFakeRtspServer::Run()
 {
@@ -111,13 +104,6 @@ void CFakeRtspServer::Run()
             std::lock_guard<std::mutex> guard(mutex);
             if (stopping)
                 return;
-            if (closeAll) {
-                for (Connection& c : connections)
-                    closesocket(c.socket);
-                connections.clear();
-                closeAll = false;
-                changed.notify_all();
-            }
         }
         Accept();
         for (size_t i = 0; i < connections.size();) {

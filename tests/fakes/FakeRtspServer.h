@@ -50,8 +50,6 @@ public:
     // A request is recorded before it is answered, so a client call that got its reply finds
     // it here; keep-alives, sent by a thread of the library, are waited for.
     bool WaitForKeepAlives(size_t count, int timeoutMs);
-    // Closes every control connection from the server's side; returns once they are closed.
-    void CloseConnections();
 
 private:
     struct Connection {
@@ -75,7 +73,6 @@ private:
     FakeReply keepAliveReply;
     bool keepAliveScripted = false;
     std::vector<Connection> connections;
-    bool closeAll = false;
     bool stopping = false;
     std::thread thread;
 };

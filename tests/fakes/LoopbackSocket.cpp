@@ -1,8 +1,7 @@
 #include "fakes/LoopbackSocket.h"
 
-CLoopbackSocket::CLoopbackSocket(int type)
+CLoopbackSocket::CLoopbackSocket(int type) : handle(OpenSocket(AF_INET, type, 0))
 {
-    handle = OpenSocket(AF_INET, type, 0);
     sockaddr_in address = LoopbackPort(0);
     bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address);
     socklen_t length = sizeof address;
@@ -14,11 +13,6 @@ CLoopbackSocket::~CLoopbackSocket()
 {
     if (handle != 0)
         closesocket(handle);
-}
-
-int CLoopbackSocket::FreePort(int type)
-{
-    return CLoopbackSocket(type).Port();
 }
 
 sockaddr_in CLoopbackSocket::LoopbackPort(int toPort)
@@ -34,14 +28,4 @@ int CLoopbackSocket::SendTo(int toPort, const std::string& data) const
 {
     sockaddr_in to = LoopbackPort(toPort);
     return static_cast<int>(sendto(handle, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to));
-}
-
-void CLoopbackSocket::Listen(int backlog) const
-{
-    listen(handle, backlog);
-}
-
-SOCKET CLoopbackSocket::AcceptOne() const
-{
-    return AcceptSocket(handle);
 }

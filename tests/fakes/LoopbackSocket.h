@@ -17,15 +17,15 @@ public:
 
     static uint32_t Address() { return htonl(INADDR_LOOPBACK); }
     // A port that was free a moment ago: bound, read back and given up again.
-    static int FreePort(int type);
+    static int FreePort(int type) { return CLoopbackSocket(type).Port(); }
 
     SOCKET Handle() const { return handle; }
     int Port() const { return port; }
     // Sends one datagram to the loopback port; the bytes sent, or -1.
     int SendTo(int toPort, const std::string& data) const;
     // Listens with the backlog and accepts one connection (0 when none came).
-    void Listen(int backlog) const;
-    SOCKET AcceptOne() const;
+    void Listen(int backlog) const { listen(handle, backlog); }
+    SOCKET AcceptOne() const { return AcceptSocket(handle); }
 
 private:
     static sockaddr_in LoopbackPort(int toPort);

@@ -24,10 +24,7 @@ Bytes Packet(uint32_t timestamp, unsigned sequence)
     return packet;
 }
 
-Bytes Counted(uint32_t counter)
-{
-    return Packet(counter, counter & 0xffff);
-}
+Bytes Counted(uint32_t counter) { return Packet(counter, counter & 0xffff); }
 
 StreamFigures Fed(CStreamCounter& counter, const std::vector<Bytes>& chunks)
 {
@@ -41,11 +38,7 @@ StreamFigures Fed(CStreamCounter& counter, const std::vector<Bytes>& chunks)
 TEST(LatencySamples, NearestRankPercentiles)
 {
     const std::vector<double> ten = {10, 1, 9, 2, 8, 3, 7, 4, 6, 5};
-    const struct {
-        std::vector<double> samples;
-        double percent;
-        std::optional<double> expected;
-    } cases[] = {
+    const struct { std::vector<double> samples; double percent; std::optional<double> expected; } cases[] = {
         {{}, 50, std::nullopt}, {{7}, 99, 7}, {ten, 50, 5}, {ten, 90, 9},
         {ten, 99, 10},          {ten, 100, 10}, {ten, 1, 1}, {{3, 1, 2}, 50, 2},
     };

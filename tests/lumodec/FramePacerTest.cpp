@@ -9,24 +9,22 @@ const uint32_t kTicksPerMs = kClock / 1000;
 const DWORD kStart = 5000;
 
 // A frame is due when its stream time has passed, at the rate chosen: the second frame comes
-// laterByMs of stream time after the first and is due dueInMs after it.
+// laterByMs of stream time after the first and is due dueInMs after it. A live frame ahead of
+// the schedule its first frame set is due at once, but only at the normal rate.
 TEST(FramePacer, FrameIsDueWhenItsStreamTimeHasPassed)
 {
-    const struct {
-        const char* name;
-        int rateStep;
-        uint32_t laterByMs;
-        int dueInMs;
-    } cases[] = {
-        {"normal rate", 0, 40, 40},
-        {"one step faster", 1, 40, 20},
-        {"four steps faster", 4, 160, 10},
-        {"one step slower, seconds apart", -1, 3000, 6000},
-        {"four steps slower", -4, 40, 640},
-        {"a jump in stream time is due at once", 0, 20000, 0},
+    const struct { const char* name; bool live; int rateStep; uint32_t laterByMs; int dueInMs; } cases[] = {
+        {"normal rate", false, 0, 40, 40},
+        {"one step faster", false, 1, 40, 20},
+        {"four steps faster", false, 4, 160, 10},
+        {"one step slower, seconds apart", false, -1, 3000, 6000},
+        {"four steps slower", false, -4, 40, 640},
+        {"a jump in stream time is due at once", false, 0, 20000, 0},
+        {"live at the normal rate", true, 0, 40, 0},
+        {"live one step slower", true, -1, 40, 80},
     };
     for (const auto& c : cases) {
-        CFramePacer pacer(kClock);
+        CFramePacer pacer(kClock, c.live);
         for (int i = 0; i != c.rateStep; i += c.rateStep > 0 ? 1 : -1)
             ASSERT_TRUE(pacer.StepRate(c.rateStep > 0 ? 1 : -1, kStart)) << c.name;
         const uint32_t first = 123456;
@@ -40,40 +38,16 @@ TEST(FramePacer, FrameIsDueWhenItsStreamTimeHasPassed)
     }
 }
 
-// A live frame that came ahead of the schedule its first frame set is due at once at the
-// normal rate; at another rate, or from a file, it waits its turn.
-TEST(FramePacer, LiveFramesAreDueAsTheyComeAtTheNormalRate)
-{
-    const struct {
-        bool live;
-        int rateStep;
-        int dueInMs;
-    } cases[] = {{true, 0, 0}, {true, -1, 80}, {false, 0, 40}};
-    for (const auto& c : cases) {
-        CFramePacer pacer(kClock, c.live);
-        ASSERT_TRUE(pacer.StepRate(c.rateStep, kStart));
-        const uint32_t first = 123456;
-        pacer.Admit(first, kStart);
-        pacer.Shown(first);
-        const uint32_t second = first + 40 * kTicksPerMs;
-        pacer.Admit(second, kStart);
-        EXPECT_EQ(pacer.WaitMs(second, kStart), c.dueInMs) << c.live << c.rateStep;
-    }
-}
-
-TEST(FramePacer, PlayedTimeCountsShownStreamTimeIn64MsUnits)
+// Shown stream time in units of 64 ms, across the wrap of the timestamp; a seek moves it.
+TEST(FramePacer, PlayedTimeIsThePositionSoSeeksMoveIt)
 {
     CFramePacer pacer(kClock);
-    uint32_t timestamp = 0xffffff00u; // across the wrap of the timestamp
+    uint32_t timestamp = 0xffffff00u;
     for (int frame = 0; frame < 26; ++frame, timestamp += 40 * kTicksPerMs)
         pacer.Shown(timestamp);
     EXPECT_EQ(pacer.PlayedMs(), 1000u);
     EXPECT_EQ(pacer.PlayedUnits(), 15u);
-}
-
-TEST(FramePacer, PlayedTimeIsThePositionSoSeeksMoveIt)
-{
-    CFramePacer pacer(kClock);
+    pacer.Clear();
     pacer.Shown(1000);
     pacer.Shown(1000 + 640 * kTicksPerMs);
     EXPECT_EQ(pacer.PlayedUnits(), 10u);

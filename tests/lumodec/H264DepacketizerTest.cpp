@@ -37,18 +37,9 @@ Bytes Unit(const std::vector<Bytes>& nals)
     return unit;
 }
 
-Bytes Raw(std::initializer_list<unsigned char> bytes)
-{
-    return Bytes(bytes);
-}
-
 typedef std::vector<std::pair<uint32_t, Bytes>> Units;
 
-struct DepacketizeCase {
-    std::string name;
-    std::vector<Bytes> packets;
-    Units units;
-};
+struct DepacketizeCase { std::string name; std::vector<Bytes> packets; Units units; };
 
 // The access units of the packets, each packet given from a buffer of its own size, so that the
 // sanitizer sees any read past its end.
@@ -85,7 +76,7 @@ const DepacketizeCase kCases[] = {
       Rtp(3, 100, true, Fragment(kIdr, 4, 5, false, true))},
      {{100, Unit({kIdr})}}},
     {"STAP-A unpacked",
-     {Rtp(1, 100, true, Raw({24, 0, 4, 0x67, 0x42, 0x00, 0x1e, 0, 3, 0x68, 0xce, 0x38, 0, 5, 0x65, 0x88, 0x84, 0x21,
+     {Rtp(1, 100, true, Bytes({24, 0, 4, 0x67, 0x42, 0x00, 0x1e, 0, 3, 0x68, 0xce, 0x38, 0, 5, 0x65, 0x88, 0x84, 0x21,
                              0x43}))},
      {{100, Unit({kSps, kPps, kIdr})}}},
     {"sequence numbers wrap", {Rtp(65535, 100, true, kIdr), Rtp(0, 200, true, kSlice)},
@@ -114,21 +105,21 @@ const DepacketizeCase kCases[] = {
      {{200, Unit({kIdr})}}},
     {"FU-A left open at the marker", {Rtp(1, 100, true, Fragment(kIdr, 1, 3, true, false)), Rtp(2, 200, true, kIdr)},
      {{200, Unit({kIdr})}}},
-    {"STAP-A with a size beyond the packet", {Rtp(1, 100, true, Raw({24, 0, 9, 0x65, 1})), Rtp(2, 200, true, kIdr)},
+    {"STAP-A with a size beyond the packet", {Rtp(1, 100, true, Bytes({24, 0, 9, 0x65, 1})), Rtp(2, 200, true, kIdr)},
      {{200, Unit({kIdr})}}},
-    {"STAP-A with a zero size", {Rtp(1, 100, true, Raw({24, 0, 0})), Rtp(2, 200, true, kIdr)}, {{200, Unit({kIdr})}}},
-    {"FU-A shorter than its header", {Rtp(1, 100, true, Raw({28})), Rtp(2, 200, true, kIdr)}, {{200, Unit({kIdr})}}},
+    {"STAP-A with a zero size", {Rtp(1, 100, true, Bytes({24, 0, 0})), Rtp(2, 200, true, kIdr)}, {{200, Unit({kIdr})}}},
+    {"FU-A shorter than its header", {Rtp(1, 100, true, Bytes({28})), Rtp(2, 200, true, kIdr)}, {{200, Unit({kIdr})}}},
     {"an access unit beyond the limit is dropped",
      {Rtp(1, 100, false, Fragment(kLarge, 1, 2500, true, false)),
       Rtp(2, 100, true, Fragment(kLarge, 2500, 5000, false, true)), Rtp(3, 200, true, kSlice),
       Rtp(4, 300, true, kIdr)},
      {{300, Unit({kIdr})}}},
     {"a CSRC and an extension header are skipped",
-     {Raw({0x91, 0xe0, 0, 1, 0, 0, 0, 100, 0, 0, 0, 1, 9, 9, 9, 9, 0xbe, 0xde, 0, 1, 7, 7, 7, 7, 0x65, 0x88, 0x84, 0x21,
+     {Bytes({0x91, 0xe0, 0, 1, 0, 0, 0, 100, 0, 0, 0, 1, 9, 9, 9, 9, 0xbe, 0xde, 0, 1, 7, 7, 7, 7, 0x65, 0x88, 0x84, 0x21,
            0x43})},
      {{100, Unit({kIdr})}}},
     {"packet types we do not take are skipped",
-     {Rtp(1, 100, false, Raw({25, 1, 2})), Rtp(2, 100, true, kIdr)},
+     {Rtp(1, 100, false, Bytes({25, 1, 2})), Rtp(2, 100, true, kIdr)},
      {{100, Unit({kIdr})}}},
 };
 
@@ -140,10 +131,7 @@ TEST(H264Depacketizer, GivesTheAccessUnits)
 
 // Packets a hostile server might send; none may be read past its end, and none takes a place
 // in the sequence, so the key frame after them comes through.
-struct HostileCase {
-    std::string name;
-    Bytes packet;
-};
+struct HostileCase { std::string name; Bytes packet; };
 
 Bytes WithHeader(unsigned char first, std::initializer_list<unsigned char> rest)
 {
@@ -154,7 +142,7 @@ Bytes WithHeader(unsigned char first, std::initializer_list<unsigned char> rest)
 
 const HostileCase kHostile[] = {
     {"empty", {}},
-    {"shorter than the fixed header", Raw({0x80, 96, 0, 2, 0, 0})},
+    {"shorter than the fixed header", Bytes({0x80, 96, 0, 2, 0, 0})},
     {"version 1", WithHeader(0x40, {0x65, 1})},
     {"15 CSRCs in a short packet", WithHeader(0x8f, {0x65, 1, 2, 3})},
     {"extension header cut off", WithHeader(0x90, {0xbe, 0xde})},

@@ -10,9 +10,6 @@
 
 namespace {
 
-// 10 ms of stream time between frames, so that a whole video plays in about a second.
-const uint32_t kTicksPerFrame = 900;
-
 TEST(LumoPorts, LowestFreePortIsHandedOutAgain)
 {
     int first = -1;
@@ -57,12 +54,13 @@ TEST(LumoPorts, CallsSucceedOnAnOpenStreamOnly)
     EXPECT_EQ(Lumo_SetStreamOpenMode(open.Port(), 2), 0) << "no such mode";
 }
 
-Bytes HeaderWith(const std::function<void(LumoStreamHeader&)>& change)
+// The tests' stream header with one field changed.
+Bytes HeaderWith(uint32_t LumoStreamHeader::*field, uint32_t value)
 {
     LumoStreamHeader header;
     Bytes bytes = CTestPort::Header(LumoStreamHeader::kPackagingDatagrams);
     header.Read(bytes.data(), LumoStreamHeader::kSize);
-    change(header);
+    header.*field = value;
     header.Write(bytes.data());
     return bytes;
 }
@@ -70,19 +68,14 @@ Bytes HeaderWith(const std::function<void(LumoStreamHeader&)>& change)
 TEST(LumoStream, UnusableHeadersAreRefused)
 {
     const int size = CTestPort::kSourceBufferSize;
-    const struct {
-        const char* name;
-        Bytes header;
-        int length;
-        int bufferSize;
-    } cases[] = {
+    const struct { const char* name; Bytes header; int length, bufferSize; } cases[] = {
         {"wrong magic", Bytes(40, 'X'), 40, size},
-        {"unknown version", HeaderWith([](LumoStreamHeader& h) { h.version = 2; }), 40, size},
-        {"unknown codec", HeaderWith([](LumoStreamHeader& h) { h.codec = 2; }), 40, size},
-        {"unknown packaging", HeaderWith([](LumoStreamHeader& h) { h.packaging = 2; }), 40, size},
-        {"no clock rate", HeaderWith([](LumoStreamHeader& h) { h.clockRate = 0; }), 40, size},
-        {"short", HeaderWith([](LumoStreamHeader&) {}), 39, size},
-        {"no source buffer", HeaderWith([](LumoStreamHeader&) {}), 40, 0},
+        {"unknown version", HeaderWith(&LumoStreamHeader::version, 2), 40, size},
+        {"unknown codec", HeaderWith(&LumoStreamHeader::codec, 2), 40, size},
+        {"unknown packaging", HeaderWith(&LumoStreamHeader::packaging, 2), 40, size},
+        {"no clock rate", HeaderWith(&LumoStreamHeader::clockRate, 0), 40, size},
+        {"short", CTestPort::Header(LumoStreamHeader::kPackagingDatagrams), 39, size},
+        {"no source buffer", CTestPort::Header(LumoStreamHeader::kPackagingDatagrams), 40, 0},
     };
     int port = -1;
     ASSERT_NE(Lumo_GetPort(&port), 0);
@@ -91,21 +84,13 @@ TEST(LumoStream, UnusableHeadersAreRefused)
     Lumo_FreePort(port);
 }
 
-TEST(LumoStream, OpensOncePerPortAndAgainAfterClose)
-{
-    CTestPort stream;
-    ASSERT_TRUE(stream.IsOpen());
-    Bytes header = CTestPort::Header(LumoStreamHeader::kPackagingFramed);
-    EXPECT_EQ(Lumo_OpenStream(stream.Port(), header.data(), 40, CTestPort::kSourceBufferSize), 0);
-    EXPECT_NE(Lumo_CloseStream(stream.Port()), 0);
-    EXPECT_EQ(Lumo_Play(stream.Port(), nullptr), 0);
-    EXPECT_NE(Lumo_OpenStream(stream.Port(), header.data(), 40, CTestPort::kSourceBufferSize), 0);
-}
-
-TEST(LumoStream, PauseNeedsPlay)
+// Pause needs play, and resume a pause; the rate stays within four steps either way; a port
+// opens once, and again after a close.
+TEST(LumoStream, ControlsOfAnOpenStream)
 {
     CTestPort stream;
     int port = stream.Port();
+    ASSERT_TRUE(stream.IsOpen());
     EXPECT_EQ(Lumo_Pause(port, 1), 0);
     EXPECT_NE(Lumo_Play(port, nullptr), 0);
     EXPECT_NE(Lumo_Play(port, nullptr), 0);
@@ -114,6 +99,17 @@ TEST(LumoStream, PauseNeedsPlay)
     EXPECT_NE(Lumo_Stop(port), 0);
     EXPECT_EQ(Lumo_Pause(port, 0), 0);
     EXPECT_NE(Lumo_Play(port, nullptr), 0);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NE(Lumo_Fast(port), 0);
+    EXPECT_EQ(Lumo_Fast(port), 0);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_NE(Lumo_Slow(port), 0);
+    EXPECT_EQ(Lumo_Slow(port), 0);
+    Bytes header = CTestPort::Header(LumoStreamHeader::kPackagingFramed);
+    EXPECT_EQ(Lumo_OpenStream(port, header.data(), 40, CTestPort::kSourceBufferSize), 0);
+    EXPECT_NE(Lumo_CloseStream(port), 0);
+    EXPECT_EQ(Lumo_Play(port, nullptr), 0);
+    EXPECT_NE(Lumo_OpenStream(port, header.data(), 40, CTestPort::kSourceBufferSize), 0);
 }
 
 TEST(LumoStream, QueueHoldsToTheSourceBufferThenSaysNotNow)
@@ -132,56 +128,35 @@ TEST(LumoStream, QueueHoldsToTheSourceBufferThenSaysNotNow)
     EXPECT_NE(Lumo_InputData(stream.Port(), block.data(), static_cast<int>(block.size())), 0);
 }
 
-TEST(LumoStream, RateStaysWithinFourStepsEitherWay)
+// A real-time stream shows its frames as they come, a file at its pace, by the mode set before
+// the stream opened: 1000 or 990 ms of stream time, 15 units of 64 ms either way. The file comes
+// framed in pieces, so that the whole path from a TCP stream runs here too, and is paused on its
+// way: the played time holds.
+TEST(LumoStream, RealTimeIsShownAsItComesAFileAtItsPaceAndItsPlayedTimeHoldsWhilePaused)
 {
-    CTestPort stream;
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NE(Lumo_Fast(stream.Port()), 0);
-    EXPECT_EQ(Lumo_Fast(stream.Port()), 0);
-    for (int i = 0; i < 8; ++i)
-        EXPECT_NE(Lumo_Slow(stream.Port()), 0);
-    EXPECT_EQ(Lumo_Slow(stream.Port()), 0);
-}
-
-// Two frames a second apart, queued at once: a real-time stream shows the second as soon as it
-// can, a file when its second has passed. The mode is the one set before the stream opened.
-TEST(LumoStream, RealTimeStreamIsShownAsItComesAFileAtItsPace)
-{
-    const struct {
-        int mode;
-        bool paced;
-    } cases[] = {{LUMO_STREAM_REALTIME, false}, {LUMO_STREAM_FILE, true}};
-    for (const auto& c : cases) {
-        CTestPort stream(LumoStreamHeader::kPackagingDatagrams, CTestPort::kSourceBufferSize, c.mode);
-        ASSERT_TRUE(stream.Feed(Packetize(TestVideo(2), 90000)));
+    for (bool file : {false, true}) {
+        CTestPort stream(file ? LumoStreamHeader::kPackagingFramed : LumoStreamHeader::kPackagingDatagrams,
+                         CTestPort::kSourceBufferSize, file ? LUMO_STREAM_FILE : LUMO_STREAM_REALTIME);
+        int port = stream.Port();
+        // Two frames a second apart, or 100 frames 10 ms apart.
+        std::vector<Bytes> packets = Packetize(TestVideo(file ? 100 : 2), file ? 900 : 90000);
+        ASSERT_TRUE(stream.Feed(file ? Split(Framed(packets), {333}) : packets));
+        EXPECT_EQ(Lumo_GetPlayedTimeEx(port), 0u);
         DWORD start = GetTickCount();
-        ASSERT_NE(Lumo_Play(stream.Port(), nullptr), 0);
-        // 1000 ms of stream time is 15 units of 64 ms.
-        ASSERT_TRUE(WaitUntil([&] { return Lumo_GetPlayedTimeEx(stream.Port()) == 15; }));
-        DWORD elapsed = GetTickCount() - start;
-        EXPECT_EQ(elapsed >= 900, c.paced) << c.mode << ": " << elapsed << " ms";
+        ASSERT_NE(Lumo_Play(port, nullptr), 0);
+        if (file) {
+            ASSERT_TRUE(WaitUntil([&] { return Lumo_GetPlayedTimeEx(port) >= 3; }));
+            ASSERT_NE(Lumo_Pause(port, 1), 0);
+            unsigned held = Lumo_GetPlayedTimeEx(port);
+            Sleep(100);
+            EXPECT_EQ(Lumo_GetPlayedTimeEx(port), held);
+            ASSERT_NE(Lumo_Pause(port, 0), 0);
+        }
+        ASSERT_TRUE(WaitUntil([&] { return Lumo_GetPlayedTimeEx(port) == 15; }));
+        EXPECT_EQ(GetTickCount() - start >= 900, file) << GetTickCount() - start << " ms";
+        EXPECT_NE(Lumo_Stop(port), 0);
+        EXPECT_EQ(Lumo_GetPlayedTimeEx(port), 0u);
     }
-}
-
-// Over framed input, so that the whole path from pieces of a TCP stream is run here too. A
-// file's frames are paced.
-TEST(LumoStream, PlayedTimeAdvancesIn64MsUnitsAndHoldsWhilePaused)
-{
-    CTestPort stream(LumoStreamHeader::kPackagingFramed, CTestPort::kSourceBufferSize, LUMO_STREAM_FILE);
-    int port = stream.Port();
-    // 100 frames 10 ms apart: 990 ms from the first to the last, 15 whole units of 64 ms.
-    ASSERT_TRUE(stream.Feed(Split(Framed(Packetize(TestVideo(100), kTicksPerFrame)), {333})));
-    EXPECT_EQ(Lumo_GetPlayedTimeEx(port), 0u);
-    ASSERT_NE(Lumo_Play(port, nullptr), 0);
-    ASSERT_TRUE(WaitUntil([&] { return Lumo_GetPlayedTimeEx(port) >= 3; }));
-    ASSERT_NE(Lumo_Pause(port, 1), 0);
-    unsigned held = Lumo_GetPlayedTimeEx(port);
-    Sleep(100);
-    EXPECT_EQ(Lumo_GetPlayedTimeEx(port), held);
-    ASSERT_NE(Lumo_Pause(port, 0), 0);
-    EXPECT_TRUE(WaitUntil([&] { return Lumo_GetPlayedTimeEx(port) == 15; }));
-    EXPECT_NE(Lumo_Stop(port), 0);
-    EXPECT_EQ(Lumo_GetPlayedTimeEx(port), 0u);
 }
 
 } // namespace

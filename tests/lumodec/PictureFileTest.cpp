@@ -29,14 +29,12 @@ TEST(Bmp, IsTheFileByteForByte)
 
 TEST(PictureFile, UnusablePicturesAndPathsAreRefusedAndNoFileIsLeft)
 {
+    // The path is in the temporary folder, unless absolute.
     const struct {
         const char* name;
         bool nullPicture;
-        int sizeShort;
-        int width;
-        int height;
-        int pictureType;
-        const char* path; // of the temporary folder, unless absolute
+        int sizeShort, width, height, pictureType;
+        const char* path;
     } cases[] = {
         {"null picture", true, 0, 8, 8, kPictureType, "picture"},
         {"one byte short", false, 1, 8, 8, kPictureType, "picture"},

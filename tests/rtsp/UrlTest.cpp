@@ -5,9 +5,7 @@
 TEST(Url, CutsSchemeHostPortAndPath)
 {
     const struct {
-        const char* url;
-        const char* scheme;
-        const char* host;
+        const char *url, *scheme, *host;
         unsigned short port;
         const char* path;
         int schemeType;
@@ -41,10 +39,7 @@ TEST(Url, CutsSchemeHostPortAndPath)
 
 TEST(Url, LiveStreamPathIsTheTextFromTheLastSlash)
 {
-    const struct {
-        const char* text;
-        bool live;
-    } cases[] = {
+    const struct { const char* text; bool live; } cases[] = {
         {"/a/av_stream", true},       {"/a/av_stream2", true},
         {"/av_stream", true},         {"rtsp://1.2.3.4/live/av_stream", true},
         {"/a/av_strea", false},       {"/av_stream/x", false},

@@ -15,25 +15,19 @@ namespace {
 // Allocations left before one fails; -1: none fails.
 std::atomic<long> allocationsLeft{-1};
 
-bool ThisAllocationFails()
+void* Allocate(size_t size)
 {
     long left = allocationsLeft.load();
     while (left >= 0 && !allocationsLeft.compare_exchange_weak(left, left - 1)) {
     }
-    return left == 0;
-}
-
-void* Allocate(size_t size)
-{
-    return ThisAllocationFails() ? nullptr : std::malloc(size > 0 ? size : 1);
+    return left == 0 ? nullptr : std::malloc(size > 0 ? size : 1);
 }
 
 void* AllocateOrThrow(size_t size)
 {
-    void* memory = Allocate(size);
-    if (!memory)
-        throw std::bad_alloc();
-    return memory;
+    if (void* memory = Allocate(size))
+        return memory;
+    throw std::bad_alloc();
 }
 
 // Runs the work with its n-th allocation failing; whether that allocation was reached.

@@ -34,10 +34,7 @@ TEST(RtspMessage, RequestWritesHeadersInOrderThenTheBodyWithinItsBuffer)
 
     const int size = int(expected.size());
     char buffer[160];
-    const struct {
-        int bufferSize;
-        int written;
-    } cases[] = {{160, size}, {size, size}, {size - 1, -1}, {0, -1}, {-5, -1}};
+    const struct { int bufferSize, written; } cases[] = {{160, size}, {size, size}, {size - 1, -1}, {0, -1}, {-5, -1}};
     for (const auto& c : cases) {
         std::memset(buffer, 'x', sizeof buffer);
         EXPECT_EQ(c.written, request.ToBuffer(buffer, c.bufferSize)) << c.bufferSize;
@@ -57,12 +54,7 @@ TEST(RtspMessage, StartLinesOnlyFromTheTables)
     request.uri = "u";
     response.majorVersion = 2;
     response.minorVersion = 1;
-    struct {
-        CRtspMessage* message;
-        int* index;
-        int value;
-        std::string text; // empty: nothing written
-    } cases[] = {
+    const struct { CRtspMessage* message; int* index; int value; std::string text; /* empty: none */ } cases[] = {
         {&response, &response.status, 29, "RTSP/2.1 454 Session Not Found\r\n\r\n"},
         {&request, &request.method, -1, ""},   {&request, &request.method, 12, ""},
         {&response, &response.status, -1, ""}, {&response, &response.status, 45, ""},
@@ -90,11 +82,7 @@ TEST(RtspMessage, HeaderLookupsByExactName)
     message.AddHeader(nullptr);
     EXPECT_EQ(8u, message.headers.size());
 
-    const struct {
-        const char* name;
-        bool found;
-        int value;
-    } ints[] = {{"CSeq", true, 4},      {"Count", true, 12},   {"Word", true, 0},
+    const struct { const char* name; bool found; int value; } ints[] = {{"CSeq", true, 4},      {"Count", true, 12},   {"Word", true, 0},
                 {"Blank", true, -7},    {"Low", true, INT_MIN}, {"Empty", false, 99},
                 {"Missing", false, 99}, {"cseq", false, 99},   {"CSeq ", false, 99}};
     for (const auto& c : ints) {

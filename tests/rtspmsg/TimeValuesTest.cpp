@@ -24,12 +24,8 @@ std::string Text(Unit unit, int milliseconds)
 
 TEST(TimeValues, TextToMillisecondsAndBack)
 {
-    const struct {
-        Unit unit;
-        const char* text;    // null: only written from the milliseconds
-        int milliseconds;
-        const char* written; // null: not checked
-    } cases[] = {
+    // A null text: only written from the milliseconds; a null written text: not checked.
+    const struct { Unit unit; const char* text; int milliseconds; const char* written; } cases[] = {
         {Npt, "10.5", 10500, "10.500000"},       {Npt, "1:30", 90000, "90"},
         {Npt, "1:02:03.5", 3723500, "3723.500000"}, {Npt, "1:00:00:00", 86400000, "86400"},
         {Npt, "1.5:00", 90000, nullptr},         {Npt, "1.001", 1000, "1"},

@@ -5,11 +5,7 @@
 
 namespace {
 
-struct SplitCase {
-    const char* name;
-    std::string stream;
-    std::vector<std::string> units;
-};
+struct SplitCase { const char* name; std::string stream; std::vector<std::string> units; };
 
 std::string Bytes(std::initializer_list<int> values)
 {

@@ -10,10 +10,7 @@ namespace {
 using std::chrono::milliseconds;
 using Bytes = std::vector<uint8_t>;
 
-struct PacketCase {
-    uint32_t counter;
-    Bytes header;
-};
+struct PacketCase { uint32_t counter; Bytes header; };
 
 TEST(BlastPacket, CarriesTheCounterAsSequenceAndTimestampThenZeros)
 {
@@ -44,12 +41,7 @@ TEST(BlastPacket, SizeCountsTheHeaderAndStaysWithinItsLimits)
     }
 }
 
-struct DueCase {
-    int rate;
-    milliseconds elapsed;
-    uint64_t sent;
-    uint64_t due;
-};
+struct DueCase { int rate; milliseconds elapsed; uint64_t sent, due; };
 
 TEST(PacedSender, OwesElapsedTimesRateLessWhatWentAtMostABurst)
 {
@@ -71,17 +63,6 @@ TEST(PacedSender, OwesElapsedTimesRateLessWhatWentAtMostABurst)
         CPacedSender sender(c.rate, 1400, 1);
         EXPECT_EQ(c.due, sender.Due(c.elapsed, c.sent)) << c.rate << " " << c.elapsed.count() << " " << c.sent;
     }
-}
-
-TEST(PacedSender, WakesEvery1To10MsOrNotAtAll)
-{
-    const std::pair<int, milliseconds> cases[] = {
-        {357, milliseconds(10)},   {800, milliseconds(10)},          {1600, milliseconds(5)},
-        {8000, milliseconds(1)},   {CPacedSender::kMaxRate, milliseconds(1)}, {CPacedSender::kUnlimited, milliseconds(0)},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.second, CPacedSender(c.first, 1400, 1).WakeInterval()) << c.first;
-    EXPECT_GE(CPacedSender(0, 1400, 1).WakeInterval(), std::chrono::minutes(1)) << "rate 0 has nothing to wake for";
 }
 
 } // namespace

@@ -16,11 +16,7 @@ YuvImage Flat(uint8_t y, uint8_t u, uint8_t v)
     return image;
 }
 
-struct ParamsCase {
-    const char* name;
-    PictureParams params;
-    uint8_t y, u, v;
-};
+struct ParamsCase { const char* name; PictureParams params; uint8_t y, u, v; };
 
 TEST(PictureParams, ChangeThePlanesAsTheClientAsks)
 {

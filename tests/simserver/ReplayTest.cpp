@@ -1,4 +1,5 @@
 #include "ReplayProducer.h"
+#include "lumodec/TestStream.h"
 
 #include <gtest/gtest.h>
 
@@ -6,18 +7,6 @@
 #include <fstream>
 
 namespace {
-
-// A recording's bytes: each packet behind its 2-byte length.
-std::vector<uint8_t> Framed(const std::vector<RtpPacket>& packets)
-{
-    std::vector<uint8_t> bytes;
-    for (const RtpPacket& packet : packets) {
-        bytes.push_back(static_cast<uint8_t>(packet.size() >> 8));
-        bytes.push_back(static_cast<uint8_t>(packet.size()));
-        bytes.insert(bytes.end(), packet.begin(), packet.end());
-    }
-    return bytes;
-}
 
 // Two frames of two and one packets, 3600 ticks apart, then the start of a third.
 std::vector<RtpPacket> TwoFrames()

@@ -4,12 +4,7 @@
 
 namespace {
 
-struct CommandCase {
-    unsigned long command;
-    unsigned long params[4];
-    bool known;
-    double left, top, scale;
-};
+struct CommandCase { unsigned long command, params[4]; bool known; double left, top, scale; };
 
 TEST(SceneView, CameraCommandsMoveAndZoomTheView)
 {
@@ -36,17 +31,6 @@ TEST(SceneView, CameraCommandsMoveAndZoomTheView)
         EXPECT_DOUBLE_EQ(c.top, view.top) << c.command;
         EXPECT_DOUBLE_EQ(c.scale, view.scale) << c.command;
     }
-}
-
-TEST(SceneView, ZoomStaysWithinItsBounds)
-{
-    CSceneView view(640, 360);
-    for (int i = 0; i < 10; ++i)
-        view.Apply(CSceneView::kZoomIn, 64, 0, 0, 0);
-    EXPECT_DOUBLE_EQ(CSceneView::kMinScale, view.scale);
-    for (int i = 0; i < 10; ++i)
-        view.Apply(CSceneView::kZoomOut, 64, 0, 0, 0);
-    EXPECT_DOUBLE_EQ(CSceneView::kMaxScale, view.scale);
 }
 
 } // namespace

@@ -7,10 +7,7 @@
 
 namespace {
 
-struct RefusedCase {
-    std::vector<std::string> args;
-    const char* error;
-};
+struct RefusedCase { std::vector<std::string> args; const char* error; };
 
 TEST(ServerOptions, ReadsEveryFlag)
 {
