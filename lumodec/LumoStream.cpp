@@ -191,7 +191,7 @@ void CLumoStream::DisplayEnded()
 void CLumoStream::RunDisplay(DisplayRun& run)
 {
     for (;;) {
-        DWORD waitMs = kIdleMs;
+        DWORD waitMs = IdleWaitMs(run);
         uint32_t stamp = 0;
         switch (Schedule(run, &waitMs, &stamp)) {
         case Next::End:
@@ -204,7 +204,7 @@ void CLumoStream::RunDisplay(DisplayRun& run)
             run.admitted = false;
             if (!run.holding) {
                 Paint(run, false);
-                wake.Wait(kIdleMs);
+                wake.Wait(IdleWaitMs(run));
             }
             break;
         case Next::Wait:
@@ -213,6 +213,11 @@ void CLumoStream::RunDisplay(DisplayRun& run)
             break;
         }
     }
+}
+
+DWORD CLumoStream::IdleWaitMs(const DisplayRun& run) const
+{
+    return window.load(std::memory_order_relaxed) && run.shown.hasPicture ? kIdleMs : INFINITE;
 }
 
 // Decides, under the lock, what the display thread does next; the work itself is done outside.

@@ -24,6 +24,9 @@ typedef unsigned long u_long;
 typedef int BOOL;
 typedef void* HWND;
 
+// A wait without a time limit.
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+
 struct WSADATA {
     WORD wVersion;
     WORD wHighVersion;
