@@ -8,14 +8,14 @@
 
 namespace {
 
-#ifdef WIN_PTHREADS_H
+#if defined(WIN_PTHREADS_H) && defined(__i386__)
 // The thread library is linked in statically (no runtime DLL ships), and it frees a thread's
 // data only when the thread ends while this module is loaded. On 32-bit x86 the unwinder takes
 // its lock as the module registers its exception tables, on the loading thread: each
 // LoadLibrary/FreeLibrary round would leave that thread a duplicated thread handle and an event
 // for good. Its own thread-detach callback (the one exported hook) frees them, and the next call
 // makes them afresh, so it is run on the loading thread once the module is initialised and on
-// the unloading thread as the module leaves.
+// the unloading thread as the module leaves. x86-64 registers no tables and leaves nothing.
 extern "C" PIMAGE_TLS_CALLBACK __xl_f;
 
 void ReleaseThreadLibraryData(HINSTANCE instance)
